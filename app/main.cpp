@@ -1,0 +1,97 @@
+#include "CCDirector.h"
+#include "DemoScene.h"
+#include "Exception.h"
+#include "platform/Log.h"
+#include "platform/Paths.h"
+#include "platform/widgets/SceneView.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QMainWindow>
+
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+
+namespace {
+
+// Contract failures and other uncaught exceptions end the program after logging them; it never
+// carries on in an unknown state.
+[[noreturn]] void dieOf(const char* what) {
+    qCCritical(platform::lcKelvora, "Fatal: %s", what);
+    std::fflush(stderr);
+    std::_Exit(70);
+}
+
+class KelvoraApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool notify(QObject* receiver, QEvent* event) override {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const ContractFailure& e) {
+            dieOf((e.name() + ": " + e.what()).c_str());
+        } catch (const std::exception& e) {
+            dieOf(e.what());
+        }
+    }
+};
+
+// The window scale (device pixels per point): --scale N, else KELVORA_SCALE, else 2.
+QByteArray windowScale(int argc, char** argv) {
+    for (int i = 1; i + 1 < argc; ++i)
+        if (qstrcmp(argv[i], "--scale") == 0)
+            return QByteArray(argv[i + 1]);
+    const QByteArray env = qgetenv("KELVORA_SCALE");
+    return env.isEmpty() ? QByteArray("2") : env;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::set_terminate([] { dieOf("terminate called"); });
+    // Every widget and the stage scale together: the window is 480 × 320 points.
+    if (qEnvironmentVariableIsEmpty("QT_SCALE_FACTOR"))
+        qputenv("QT_SCALE_FACTOR", windowScale(argc, argv));
+    QApplication::setHighDpiScaleFactorRoundingPolicy(
+        Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
+
+    KelvoraApplication app(argc, argv);
+    // Numbers in files are written and read with a decimal point, whatever the user's locale.
+    std::setlocale(LC_NUMERIC, "C");
+    QApplication::setOrganizationName(QStringLiteral("Kelvora"));
+    QApplication::setApplicationName(QStringLiteral("Kelvora"));
+    QApplication::setApplicationVersion(QStringLiteral(KELVORA_VERSION));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Kelvora, a stick-figure animation editor"));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOption(QCommandLineOption(QStringLiteral("scale"),
+                                        QStringLiteral("Device pixels per point (default 2)."),
+                                        QStringLiteral("factor")));
+    parser.process(app);
+
+    qCInfo(platform::lcKelvora) << "Documents folder:" << platform::documentsFolder();
+
+    QMainWindow window;
+    window.setWindowTitle(QStringLiteral("Kelvora"));
+    auto* view = new SceneView(&window);
+    window.setCentralWidget(view);
+    window.setFixedSize(view->sizeHint());
+
+    CCDirector& director = CCDirector::sharedDirector();
+    director.setOpenGLView(view);
+    director.setDeviceOrientation(kCCDeviceOrientationPortrait);
+    director.setDisplayFPS(false);
+    director.setAnimationInterval(1.0 / 60);
+    director.enableRetinaDisplay(true);
+    window.show();
+    director.runWithScene(makeDemoScene());
+
+    const int rc = app.exec();
+    director.end();
+    director.setOpenGLView(nullptr);
+    return rc;
+}
