@@ -3,6 +3,7 @@
 #include "CCAction.h"
 #include "CCNode.h"
 #include "CCTexture2D.h"
+#include "Renderer.h"
 
 #include <QImage>
 #include <QString>
@@ -66,6 +67,7 @@ protected:
     bool opacityModifyRGB_ = true;
     bool flipX_ = false;
     bool flipY_ = false;
+    TransformedPictureCache drawCache_;
 };
 
 class Sprite : public CCSprite {

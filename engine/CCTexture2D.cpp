@@ -3,6 +3,8 @@
 CCTexture2D::CCTexture2D(QImage image, float pointsPerPixel)
     : image_(image.convertToFormat(QImage::Format_ARGB32_Premultiplied)),
       contentSize_(float(image.width()) * pointsPerPixel, float(image.height()) * pointsPerPixel) {
+    static uint64_t nextSerial = 0;
+    serial_ = ++nextSerial;
     image_.setDevicePixelRatio(1);
 }
 

@@ -14,6 +14,8 @@ public:
     CCTexture2D(QImage image, float pointsPerPixel);
 
     const QImage& image() const { return image_; }
+    // Unique for the life of the program (unlike addresses, which are reused).
+    uint64_t serial() const { return serial_; }
     Size contentSize() const { return contentSize_; }
     int pixelsWide() const { return image_.width(); }
     int pixelsHigh() const { return image_.height(); }
@@ -25,6 +27,7 @@ public:
 private:
     QImage image_;
     Size contentSize_;
+    uint64_t serial_;
     mutable std::unordered_map<uint32_t, QImage> tints_;
 };
 

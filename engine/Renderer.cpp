@@ -63,15 +63,62 @@ void Renderer::drawLine(Point a, Point b) {
 }
 
 void Renderer::drawTexture(const CCTexture2D& tex, Size size, ccColor3B color, uint8_t opacity,
-                           bool flipX, bool flipY) {
+                           bool flipX, bool flipY, TransformedPictureCache* cache) {
     if (opacity == 0 || size.width == 0 || size.height == 0)
         return;
-    // Pictures have their first row at the top; node space has y up.
-    QTransform flip(flipX ? -1 : 1, 0, 0, flipY ? 1 : -1, flipX ? size.width : 0,
-                    flipY ? 0 : size.height);
-    painter_.setTransform(flip * deviceTransform());
+    const QImage& picture = tex.tinted(color);
+    // Picture pixels to node space (first row at the top, node space has y up), then to the
+    // device.
+    const qreal sx = qreal(size.width) / picture.width(), sy = qreal(size.height) / picture.height();
+    const QTransform toNode(flipX ? -sx : sx, 0, 0, flipY ? sy : -sy, flipX ? size.width : 0,
+                            flipY ? 0 : size.height);
+    const QTransform m = toNode * deviceTransform();
     painter_.setOpacity(opacity / 255.0);
-    painter_.drawImage(QRectF(0, 0, size.width, size.height), tex.tinted(color));
+
+    constexpr qreal eps = 1e-4;
+    const bool unitScale = std::abs(m.m11() - 1) < eps && std::abs(m.m22() - 1) < eps &&
+                           std::abs(m.m12()) < eps && std::abs(m.m21()) < eps;
+    if (unitScale || !cache) {
+        // One picture pixel per device pixel needs no resampling.
+        painter_.setTransform(unitScale ? QTransform::fromTranslate(std::round(m.dx()), std::round(m.dy()))
+                                        : m);
+        painter_.drawImage(QPointF(0, 0), picture);
+        return;
+    }
+    if (cache->texture != tex.serial() || !(cache->tint == color) || cache->m11 != m.m11() ||
+        cache->m12 != m.m12() || cache->m21 != m.m21() || cache->m22 != m.m22() ||
+        cache->image.isNull()) {
+        const QTransform linear(m.m11(), m.m12(), m.m21(), m.m22(), 0, 0);
+        const QRectF box = linear.mapRect(QRectF(0, 0, picture.width(), picture.height()));
+        const QPointF origin(std::floor(box.left()), std::floor(box.top()));
+        const QSize pixels(int(std::ceil(box.right()) - origin.x()) + 1,
+                           int(std::ceil(box.bottom()) - origin.y()) + 1);
+        // Degenerate or enormous results are drawn directly instead.
+        if (pixels.width() <= 0 || pixels.height() <= 0 ||
+            qint64(pixels.width()) * pixels.height() > 4096LL * 4096LL) {
+            painter_.setTransform(m);
+            painter_.drawImage(QPointF(0, 0), picture);
+            return;
+        }
+        QImage img(pixels, QImage::Format_ARGB32_Premultiplied);
+        img.fill(Qt::transparent);
+        QPainter p(&img);
+        p.setRenderHint(QPainter::SmoothPixmapTransform, true);
+        p.setTransform(linear * QTransform::fromTranslate(-origin.x(), -origin.y()));
+        p.drawImage(QPointF(0, 0), picture);
+        p.end();
+        cache->texture = tex.serial();
+        cache->tint = color;
+        cache->m11 = m.m11();
+        cache->m12 = m.m12();
+        cache->m21 = m.m21();
+        cache->m22 = m.m22();
+        cache->origin = origin;
+        cache->image = std::move(img);
+    }
+    painter_.setTransform(QTransform::fromTranslate(std::round(m.dx() + cache->origin.x()),
+                                                    std::round(m.dy() + cache->origin.y())));
+    painter_.drawImage(QPointF(0, 0), cache->image);
 }
 
 void Renderer::fillRect(const Rect& r, ccColor4B color) {

@@ -3,6 +3,7 @@
 #include "Types.h"
 
 #include <QColor>
+#include <QImage>
 #include <QTransform>
 
 #include <vector>
@@ -11,6 +12,16 @@ class QPainter;
 class CCTexture2D;
 
 enum class BlendFactor { One, SrcAlpha, OneMinusSrcAlpha };
+
+// A sprite's picture as last drawn under a rotation or scale: pictures that keep their shape from
+// one display frame to the next (most of them) are then only copied, not resampled.
+struct TransformedPictureCache {
+    uint64_t texture = 0; // serial of the texture drawn
+    ccColor3B tint;
+    qreal m11 = 0, m12 = 0, m21 = 0, m22 = 0;
+    QPointF origin; // where the cached picture's top-left sits relative to the translation
+    QImage image;
+};
 
 // Draws the scene tree with QPainter. Keeps the matrix stack of the node transforms (in points,
 // y up) on top of a base transform to the painter's device, and the current drawing colour,
@@ -39,7 +50,7 @@ public:
     // A texture's whole picture over the rectangle (0, 0, size) of the current node,
     // multiplied by `color`, at `opacity`.
     void drawTexture(const CCTexture2D& tex, Size size, ccColor3B color, uint8_t opacity,
-                     bool flipX, bool flipY);
+                     bool flipX, bool flipY, TransformedPictureCache* cache = nullptr);
     // A filled rectangle in a non-premultiplied colour.
     void fillRect(const Rect& r, ccColor4B color);
 

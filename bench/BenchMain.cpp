@@ -1,0 +1,25 @@
+// Shared main of the benchmark programs: offscreen Qt, dummy audio, a scratch KELVORA_HOME.
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+#include <QTemporaryDir>
+
+#include <clocale>
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("SDL_AUDIODRIVER", "dummy");
+    QTemporaryDir home;
+    qputenv("KELVORA_HOME", home.path().toUtf8());
+    if (qEnvironmentVariableIsEmpty("KELVORA_RESOURCES"))
+        qputenv("KELVORA_RESOURCES", KELVORA_BENCH_RESOURCES);
+    QGuiApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
