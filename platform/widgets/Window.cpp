@@ -1,0 +1,123 @@
+#include "platform/widgets/Window.h"
+
+#include "platform/widgets/ViewController.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace platform {
+
+namespace {
+
+// A dimmed cover over the whole window with the alert's panel in the middle.
+class AlertOverlay : public QWidget {
+public:
+    AlertOverlay(QWidget* parent, AlertView& alert) : QWidget(parent) {
+        setObjectName(QStringLiteral("alert"));
+        setGeometry(parent->rect());
+        auto* panel = new QWidget(this);
+        panel->setObjectName(QStringLiteral("alertPanel"));
+        panel->setStyleSheet(QStringLiteral(
+            "#alertPanel { background: #f4f4f6; border: 1px solid #9a9aa2; border-radius: 10px; }"
+            "QLabel#alertTitle { font-weight: bold; font-size: 14px; color: #1c1c1e; }"
+            "QLabel#alertMessage { font-size: 12px; color: #2c2c2e; }"
+            "QPushButton { min-height: 24px; padding: 2px 12px; font-size: 13px; }"));
+        auto* layout = new QVBoxLayout(panel);
+        layout->setContentsMargins(14, 12, 14, 12);
+        layout->setSpacing(8);
+        auto* title = new QLabel(alert.title(), panel);
+        title->setObjectName(QStringLiteral("alertTitle"));
+        title->setWordWrap(true);
+        title->setAlignment(Qt::AlignCenter);
+        layout->addWidget(title);
+        if (!alert.message().isEmpty()) {
+            auto* message = new QLabel(alert.message(), panel);
+            message->setObjectName(QStringLiteral("alertMessage"));
+            message->setWordWrap(true);
+            message->setAlignment(Qt::AlignCenter);
+            layout->addWidget(message);
+        }
+        std::weak_ptr<AlertView> weak = alert.shared_from_this();
+        if (alert.hasTextField()) {
+            auto* field = new QLineEdit(alert.text(), panel);
+            field->setObjectName(QStringLiteral("alertText"));
+            QObject::connect(field, &QLineEdit::textChanged, [weak](const QString& t) {
+                if (auto a = weak.lock())
+                    a->setText(t);
+            });
+            layout->addWidget(field);
+            field->setFocus();
+        }
+        auto* row = new QHBoxLayout;
+        for (int i = 0; i < alert.numberOfButtons(); ++i) {
+            auto* b = new QPushButton(alert.buttonTitleAtIndex(i), panel);
+            b->setObjectName(QStringLiteral("alertButton%1").arg(i));
+            if (i == alert.cancelButtonIndex())
+                b->setAutoDefault(false);
+            QObject::connect(b, &QPushButton::clicked, [weak, i] {
+                if (auto a = weak.lock())
+                    a->dismissWithClickedButtonIndex(i, true);
+            });
+            row->addWidget(b);
+        }
+        layout->addLayout(row);
+        const int w = std::min(300, parent->width() - 20);
+        panel->setFixedWidth(w);
+        panel->adjustSize();
+        panel->move((width() - panel->width()) / 2, (height() - panel->height()) / 2);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.fillRect(rect(), QColor(0, 0, 0, 90));
+    }
+};
+
+} // namespace
+
+Window::Window(QWidget* parent) : QWidget(parent) {
+    setFixedSize(480, 320);
+    setWindowTitle(QStringLiteral("Kelvora"));
+    AlertView::setPresenter(this);
+}
+
+Window::~Window() {
+    if (AlertView::presenter() == this)
+        AlertView::setPresenter(nullptr);
+}
+
+void Window::setRootViewController(ViewController* vc) {
+    root_ = vc;
+    QWidget* v = vc->view();
+    v->setParent(this);
+    v->setGeometry(rect());
+    v->show();
+}
+
+void Window::present(AlertView& alert) {
+    auto* overlay = new AlertOverlay(this, alert);
+    overlays_[&alert] = overlay;
+    overlay->show();
+    overlay->raise();
+}
+
+void Window::dismiss(AlertView& alert) {
+    auto it = overlays_.find(&alert);
+    if (it == overlays_.end())
+        return;
+    it->second->hide();
+    it->second->deleteLater();
+    overlays_.erase(it);
+}
+
+QWidget* Window::alertWidget(const AlertView& alert) const {
+    auto it = overlays_.find(&alert);
+    return it == overlays_.end() ? nullptr : it->second;
+}
+
+} // namespace platform
