@@ -1,0 +1,28 @@
+#include "M16.h"
+
+std::shared_ptr<M16> M16::m16WithOrientation(int orientation) {
+    return ccCreate<M16>([orientation](M16& w) { return w.initWithOrientation(orientation); });
+}
+
+bool M16::initWithOrientation(int orientation) {
+    return initGun(orientation, QStringLiteral("m16-l.png"), QStringLiteral("m16.png"),
+                   QStringLiteral("bullet-l.png"), QStringLiteral("bullet.png"));
+}
+
+Point M16::shootingStartPoint() const {
+    // A plain screen offset: it does not turn with the weapon.
+    const Point base = baseShootingStartPoint();
+    return Point(base.x + 3, base.y - 3);
+}
+
+QString M16::className() const {
+    return QStringLiteral("M16");
+}
+
+std::shared_ptr<M16> M16::unserialize(const QVariantMap& d) {
+    return unserializeKind<M16>(d);
+}
+
+std::shared_ptr<LockingSprite> M16::newInstance() const {
+    return std::make_shared<M16>();
+}

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "Types.h"
+
+// Told by a limb of every position it is given, before the position takes effect.
+class SpritePositionDelegate {
+public:
+    virtual void positionChanged(Point position) = 0;
+
+protected:
+    ~SpritePositionDelegate() = default;
+};

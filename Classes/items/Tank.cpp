@@ -1,0 +1,28 @@
+#include "Tank.h"
+
+std::shared_ptr<Tank> Tank::tankWithOrientation(int orientation) {
+    return ccCreate<Tank>([orientation](Tank& w) { return w.initWithOrientation(orientation); });
+}
+
+bool Tank::initWithOrientation(int orientation) {
+    return initGun(orientation, QStringLiteral("tank-l.png"), QStringLiteral("tank.png"),
+                   QStringLiteral("tankbomb-l.png"), QStringLiteral("tankbomb.png"));
+}
+
+Point Tank::shootingStartPoint() const {
+    // A plain screen offset: it does not turn with the weapon.
+    const Point base = baseShootingStartPoint();
+    return Point(base.x, base.y + 23);
+}
+
+QString Tank::className() const {
+    return QStringLiteral("Tank");
+}
+
+std::shared_ptr<Tank> Tank::unserialize(const QVariantMap& d) {
+    return unserializeKind<Tank>(d);
+}
+
+std::shared_ptr<LockingSprite> Tank::newInstance() const {
+    return std::make_shared<Tank>();
+}
