@@ -1,7 +1,9 @@
 #include "CCTexture2D.h"
 
 CCTexture2D::CCTexture2D(QImage image, float pointsPerPixel)
-    : image_(image.convertToFormat(QImage::Format_ARGB32_Premultiplied)),
+    // Opaque pictures (backgrounds) stay opaque, so drawing them is a plain copy.
+    : image_(image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                           : QImage::Format_RGB32)),
       contentSize_(float(image.width()) * pointsPerPixel, float(image.height()) * pointsPerPixel) {
     static uint64_t nextSerial = 0;
     serial_ = ++nextSerial;
@@ -23,7 +25,8 @@ const QImage& CCTexture2D::tinted(ccColor3B tint) const {
 }
 
 QImage ccMultiplyImage(const QImage& src, ccColor3B rgb, uint8_t alpha) {
-    QImage out(src.size(), QImage::Format_ARGB32_Premultiplied);
+    const bool opaque = src.format() == QImage::Format_RGB32 && alpha == 255;
+    QImage out(src.size(), opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied);
     const int n = src.width();
     for (int y = 0; y < src.height(); ++y) {
         const auto* in = reinterpret_cast<const uint32_t*>(src.constScanLine(y));

@@ -7,7 +7,7 @@
 #include <memory>
 #include <unordered_map>
 
-// A picture ready to draw: premultiplied pixels plus its size in points.
+// A picture ready to draw: premultiplied pixels (or opaque ones) plus its size in points.
 class CCTexture2D {
 public:
     // `pointsPerPixel` is 0.5 for a high-resolution ("-hd") picture, 1 otherwise.

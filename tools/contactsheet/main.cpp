@@ -195,11 +195,12 @@ Block pictureCell(const Pictures& pics, const QString& name) {
             }};
 }
 
-Block figureStage(const Pictures& pics) {
+// Figures in front of one background: black, red with its joints shown, and white.
+Block figureStage(const Pictures& pics, const QString& background) {
     const QSizeF stage(480, 320);
-    return {stage, [&pics, stage](QPainter& p, QPointF at) {
+    return {stage, [&pics, stage, background](QPainter& p, QPointF at) {
                 const QRectF box(at, stage);
-                const QImage bg = pics.get("background-street.jpeg");
+                const QImage bg = pics.get(background);
                 if (!bg.isNull())
                     p.drawImage(box, bg);
                 else
@@ -316,9 +317,18 @@ int run(const Options& options) {
         y += rowHeight + 2 * kGap;
     };
     const bool all = options.only.isEmpty();
-    if (all || options.only == QLatin1String("stage"))
-        addSection(QStringLiteral("Stage: figures at scale 0.3, weapons at palette scale"),
-                   {figureStage(pics), weaponStage(pics)});
+    if (all || options.only == QLatin1String("stage")) {
+        std::vector<Block> stages;
+        for (const char* bg :
+             {"background-castle.jpeg", "background-western.jpeg", "background-street.jpeg",
+              "background-warehouse.jpeg", "background-roof.jpg", "background-concert.jpg",
+              "background-dojo.jpg", "background-battlefield.jpg", "background-graveyard.png"})
+            stages.push_back(figureStage(pics, QString::fromLatin1(bg)));
+        stages.push_back(weaponStage(pics));
+        addSection(QStringLiteral("Stage: figures at scale 0.3 on every background, weapons at "
+                                  "palette scale"),
+                   stages);
+    }
     for (const QString& group : order) {
         if (!groups.contains(group) || (!all && options.only != group))
             continue;
