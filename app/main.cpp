@@ -1,13 +1,12 @@
 #include "CCDirector.h"
-#include "DemoScene.h"
 #include "Exception.h"
+#include "GameViewController.h"
 #include "platform/Log.h"
 #include "platform/Paths.h"
-#include "platform/widgets/SceneView.h"
+#include "platform/widgets/Window.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QMainWindow>
 
 #include <clocale>
 #include <cstdio>
@@ -75,22 +74,27 @@ int main(int argc, char** argv) {
 
     qCInfo(platform::lcKelvora) << "Documents folder:" << platform::documentsFolder();
 
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Kelvora"));
-    auto* view = new SceneView(&window);
-    window.setCentralWidget(view);
-    window.setFixedSize(view->sizeHint());
-
-    CCDirector& director = CCDirector::sharedDirector();
-    director.setOpenGLView(view);
-    director.setDeviceOrientation(kCCDeviceOrientationPortrait);
-    director.setDisplayFPS(false);
-    director.setAnimationInterval(1.0 / 60);
-    director.enableRetinaDisplay(true);
+    platform::Window window;
+    GameViewController editor;
+    editor.view();
+    CCDirector::sharedDirector().setDeviceOrientation(kCCDeviceOrientationPortrait);
+    CCDirector::sharedDirector().setDisplayFPS(false);
+    // A new, blank animation.
+    editor.clearAllFrames();
+    editor.setAnimationBackground(1);
+    editor.startScene();
+    window.setRootViewController(&editor);
     window.show();
-    director.runWithScene(makeDemoScene());
+
+    // Quitting with unsaved changes saves them (to the animation's own save, or as a new
+    // "Untitled" one) before the program ends.
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, [&editor] {
+        if (editor.isPresented())
+            editor.saveTimerTick();
+    });
 
     const int rc = app.exec();
+    CCDirector& director = CCDirector::sharedDirector();
     director.end();
     director.setOpenGLView(nullptr);
     return rc;

@@ -1,7 +1,13 @@
 // Shared main of the benchmark programs: offscreen Qt, dummy audio, a scratch KELVORA_HOME.
 #include <benchmark/benchmark.h>
 
+#ifdef KELVORA_BENCH_WIDGETS
+#include <QApplication>
+using BenchApplication = QApplication;
+#else
 #include <QGuiApplication>
+using BenchApplication = QGuiApplication;
+#endif
 #include <QTemporaryDir>
 
 #include <clocale>
@@ -14,7 +20,7 @@ int main(int argc, char** argv) {
     qputenv("KELVORA_HOME", home.path().toUtf8());
     if (qEnvironmentVariableIsEmpty("KELVORA_RESOURCES"))
         qputenv("KELVORA_RESOURCES", KELVORA_BENCH_RESOURCES);
-    QGuiApplication app(argc, argv);
+    BenchApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))

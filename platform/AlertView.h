@@ -60,6 +60,8 @@ public:
     void setHasTextField(bool v) { hasTextField_ = v; }
     bool hasTextField() const { return hasTextField_; }
     const QString& text() const { return text_; }
+    const QString& placeholder() const { return placeholder_; }
+    void setPlaceholder(const QString& p) { placeholder_ = p; }
     void setText(const QString& t) { text_ = t; }
 
     void show();
@@ -78,7 +80,7 @@ private:
     AlertView() = default;
     void takeDown();
 
-    QString title_, message_, text_;
+    QString title_, message_, text_, placeholder_;
     QStringList buttons_;
     bool hasCancel_ = false;
     bool hasTextField_ = false;

@@ -2,8 +2,8 @@
 
 #include <QPointF>
 
-#include <functional>
 #include <QRect>
+#include <functional>
 
 class QWidget;
 
@@ -21,7 +21,8 @@ void setViewAlpha(QWidget* w, double alpha);
 // `seconds`. A new animation of the same property replaces a running one.
 void animateViewAlpha(QWidget* w, double alpha, double seconds = kDefaultAnimationDuration);
 // `done` runs when the animation reaches its end (not when another one replaces it).
-void animateViewGeometry(QWidget* w, const QRect& target, double seconds = kDefaultAnimationDuration,
+void animateViewGeometry(QWidget* w, const QRect& target,
+                         double seconds = kDefaultAnimationDuration,
                          std::function<void()> done = {});
 // The widget's frame as last set or animated to (its target while an animation runs).
 QRect viewFrame(const QWidget* w);

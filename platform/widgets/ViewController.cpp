@@ -91,11 +91,10 @@ void ViewController::dismissModalViewControllerAnimated(bool animated) {
     vc->presenter_ = nullptr;
     if (animated) {
         QPointer<QWidget> guard(v);
-        animateViewGeometry(v, viewFrame(v).translated(0, v->height()), kPresentSeconds,
-                            [guard] {
-                                if (guard)
-                                    guard->hide();
-                            });
+        animateViewGeometry(v, viewFrame(v).translated(0, v->height()), kPresentSeconds, [guard] {
+            if (guard)
+                guard->hide();
+        });
     } else {
         v->hide();
     }

@@ -34,7 +34,8 @@ public:
         title->setWordWrap(true);
         title->setAlignment(Qt::AlignCenter);
         layout->addWidget(title);
-        if (!alert.message().isEmpty()) {
+        // A message of blank lines only makes room for the text field; ours has its own.
+        if (!alert.message().trimmed().isEmpty()) {
             auto* message = new QLabel(alert.message(), panel);
             message->setObjectName(QStringLiteral("alertMessage"));
             message->setWordWrap(true);
@@ -44,6 +45,7 @@ public:
         std::weak_ptr<AlertView> weak = alert.shared_from_this();
         if (alert.hasTextField()) {
             auto* field = new QLineEdit(alert.text(), panel);
+            field->setPlaceholderText(alert.placeholder());
             field->setObjectName(QStringLiteral("alertText"));
             QObject::connect(field, &QLineEdit::textChanged, [weak](const QString& t) {
                 if (auto a = weak.lock())
@@ -94,9 +96,11 @@ Window::~Window() {
 void Window::setRootViewController(ViewController* vc) {
     root_ = vc;
     QWidget* v = vc->view();
+    vc->viewWillAppear(false);
     v->setParent(this);
     v->setGeometry(rect());
     v->show();
+    vc->viewDidAppear(false);
 }
 
 void Window::present(AlertView& alert) {

@@ -1,0 +1,141 @@
+#include "DurableFile.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace durable {
+
+namespace {
+
+bool fail(QString* error, int err) {
+    if (error)
+        *error = QString::fromLocal8Bit(std::strerror(err));
+    return false;
+}
+
+QByteArray nativePath(const QString& path) {
+    return QFile::encodeName(path);
+}
+
+int openRetrying(const QByteArray& path, int flags, mode_t mode = 0) {
+    int fd;
+    do {
+        fd = ::open(path.constData(), flags | O_CLOEXEC, mode);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+bool syncPath(const QString& path, int flags, QString* error) {
+    const int fd = openRetrying(nativePath(path), flags);
+    if (fd < 0)
+        return fail(error, errno);
+    int rc;
+    do {
+        rc = ::fsync(fd);
+    } while (rc < 0 && errno == EINTR);
+    const int err = errno;
+    ::close(fd);
+    return rc == 0 || fail(error, err);
+}
+
+} // namespace
+
+bool writeNewFile(const QString& path, const char* data, qint64 size, QString* error) {
+    const QByteArray native = nativePath(path);
+    const int fd = openRetrying(native, O_WRONLY | O_CREAT | O_EXCL, 0644);
+    if (fd < 0)
+        return fail(error, errno);
+    const char* p = data;
+    qint64 left = size;
+    int err = 0;
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, size_t(std::min<qint64>(left, 1 << 30)));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            err = errno;
+            break;
+        }
+        if (n == 0) {
+            err = ENOSPC;
+            break;
+        }
+        p += n;
+        left -= n;
+    }
+    // Starts writing the data out now, so that the flush before the commit finds little left
+    // to do; errors, if any, surface there.
+    if (!err)
+        ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+    // Delayed allocation can report a full disk only when the file is closed.
+    if (::close(fd) != 0 && !err && errno != EINTR)
+        err = errno;
+    if (err) {
+        ::unlink(native.constData());
+        return fail(error, err);
+    }
+    return true;
+}
+
+bool syncFile(const QString& path, QString* error) {
+    return syncPath(path, O_RDONLY, error);
+}
+
+bool syncFolder(const QString& folder, QString* error) {
+    return syncPath(folder, O_RDONLY | O_DIRECTORY, error);
+}
+
+bool moveInto(const QString& from, const QString& to, QString* error) {
+    if (::rename(nativePath(from).constData(), nativePath(to).constData()) != 0)
+        return fail(error, errno);
+    return true;
+}
+
+bool removeFile(const QString& path, QString* error) {
+    if (::unlink(nativePath(path).constData()) != 0 && errno != ENOENT)
+        return fail(error, errno);
+    return true;
+}
+
+bool readRegularFile(const QString& path, qint64 maxBytes, QByteArray& buffer) {
+    const int fd = openRetrying(nativePath(path), O_RDONLY | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        return false;
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > maxBytes)
+        return false;
+    buffer.resize(qsizetype(st.st_size));
+    qsizetype done = 0;
+    while (done < buffer.size()) {
+        const ssize_t n = ::read(fd, buffer.data() + done, size_t(buffer.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        if (n == 0)
+            break; // the file shrank meanwhile
+        done += n;
+    }
+    buffer.resize(done);
+    return true;
+}
+
+std::optional<QByteArray> readRegularFile(const QString& path, qint64 maxBytes) {
+    QByteArray bytes;
+    if (!readRegularFile(path, maxBytes, bytes))
+        return std::nullopt;
+    return bytes;
+}
+
+} // namespace durable

@@ -1,0 +1,20 @@
+#include "SaveSnapshot.h"
+
+#include "Frame.h"
+
+SaveSnapshot SaveSnapshot::fromFrames(const std::vector<std::unique_ptr<Frame>>& frames,
+                                      int background, const QImage& customBackgroundImage,
+                                      double animationSpeed) {
+    SaveSnapshot s;
+    s.background = background;
+    s.customBackgroundImage = customBackgroundImage;
+    s.animationSpeed = animationSpeed;
+    s.frames.reserve(frames.size());
+    for (const auto& frame : frames) {
+        if (!frame)
+            continue;
+        s.frames.push_back(FrameEntry{frame->sprites(), frame->sounds(), frame->background(),
+                                      frame->backgroundImage()});
+    }
+    return s;
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "SaveSnapshot.h"
+
+#include "platform/Paths.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+// Writes save N: the index file, the pack files and the pictures, as one set. Every new or
+// changed file is first written under a temporary name and flushed; a commit record then lists
+// the moves that put them in place (the index last), so an interruption at any point leaves
+// either the previous save or the new one complete (see SaveFiles.h). When a file cannot be
+// written, nothing of the previous save is touched and no temporary file is left behind.
+//
+// Items are serialized on the calling (main) thread, frame by frame; turning the serialized
+// packs into XML, encoding pictures and writing files happen on two worker threads meanwhile.
+class SaveWriter {
+public:
+    explicit SaveWriter(int saveId, QString folder = platform::documentsFolder());
+
+    // Writes the whole save set. `pump` runs before each pack and each frame, and between the
+    // flushes of the final step, so that the event loop keeps running; items are serialized
+    // when their frame is written. False with a readable reason ("Permission denied", "No space
+    // left on device") in *error when any file could not be written.
+    bool write(const SaveSnapshot& snapshot, const std::function<void()>& pump, QString* error);
+
+    // The final names of the files the last successful write put in place.
+    const QStringList& writtenFiles() const { return written_; }
+
+    // For tests: called with a step's name before each change to the folder ("write <file>",
+    // "commit", "move <file>", "finish"); returning false stops the write there as if the
+    // program had been killed, leaving the folder as it is.
+    using StepHook = std::function<bool(const QString& step)>;
+    void setStepHook(StepHook hook) { stepHook_ = std::move(hook); }
+
+private:
+    int saveId_;
+    QString folder_;
+    QStringList written_;
+    StepHook stepHook_;
+};

@@ -1,0 +1,142 @@
+#include "SoundsController.h"
+
+#include "CCDirector.h"
+#include "Frame.h"
+#include "SoundEffect.h"
+#include "SoundManager.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QPainter>
+#include <QPushButton>
+#include <QStyledItemDelegate>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kCheckedRole = Qt::UserRole + 1;
+
+// Rows with a check mark at their right end, like a phone's table cells.
+class CheckMarkDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* p, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyledItemDelegate::paint(p, option, index);
+        if (!index.data(kCheckedRole).toBool())
+            return;
+        const QRect r = option.rect;
+        const qreal cx = r.right() - 18, cy = r.center().y();
+        p->save();
+        p->setRenderHint(QPainter::Antialiasing);
+        p->setPen(QPen(QColor(0, 122, 255), 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        const QPointF mark[] = {{cx - 6, cy}, {cx - 2, cy + 4}, {cx + 6, cy - 5}};
+        p->drawPolyline(mark, 3);
+        p->restore();
+    }
+};
+
+} // namespace
+
+SoundsController::SoundsController(QObject* parent) : platform::ViewController(parent) {}
+
+QString SoundsController::displayTitle(const QString& title) {
+    QStringList words = title.split(QLatin1Char(' '));
+    for (QString& w : words)
+        if (!w.isEmpty())
+            w = w.left(1).toUpper() + w.mid(1).toLower();
+    return words.join(QLatin1Char(' ')).replace(QLatin1Char('_'), QLatin1Char(' '));
+}
+
+void SoundsController::loadView() {
+    auto* root = new QWidget;
+    root->setObjectName(QStringLiteral("soundsScreen"));
+    root->resize(480, 320);
+    root->setStyleSheet(
+        QStringLiteral("#soundsScreen { background: #efeff4; }"
+                       "#soundsBar { background: #f7f7f7; border-bottom: 1px solid #c8c7cc; }"
+                       "#soundsTitle { font-weight: bold; font-size: 15px; }"
+                       "QListWidget { background: white; border: none; font-size: 15px; }"
+                       "QListWidget::item { padding: 6px 10px; border-bottom: 1px solid #e0e0e5; }"
+                       "QListWidget::item:selected { background: #d9d9de; color: black; }"));
+    auto* layout = new QVBoxLayout(root);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    auto* bar = new QWidget(root);
+    bar->setObjectName(QStringLiteral("soundsBar"));
+    bar->setFixedHeight(40);
+    auto* barLayout = new QHBoxLayout(bar);
+    barLayout->setContentsMargins(10, 4, 10, 4);
+    auto* title = new QLabel(QStringLiteral("Sounds of this frame"), bar);
+    title->setObjectName(QStringLiteral("soundsTitle"));
+    barLayout->addWidget(title, 1);
+    auto* doneButton = new QPushButton(QStringLiteral("Done"), bar);
+    doneButton->setObjectName(QStringLiteral("soundsDone"));
+    QObject::connect(doneButton, &QPushButton::clicked, this, [this] { done(); });
+    barLayout->addWidget(doneButton);
+    layout->addWidget(bar);
+
+    tableView_ = new QListWidget(root);
+    tableView_->setItemDelegate(new CheckMarkDelegate(tableView_));
+    tableView_->setSelectionMode(QAbstractItemView::SingleSelection);
+    tableView_->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    QObject::connect(tableView_, &QListWidget::itemClicked, this,
+                     [this](QListWidgetItem* item) { selectRow(tableView_->row(item)); });
+    layout->addWidget(tableView_, 1);
+    setView(root);
+}
+
+int SoundsController::numberOfRows() const {
+    return int(SoundManager::sharedSoundMgr().sounds().size());
+}
+
+QString SoundsController::titleForRow(int row) const {
+    const auto& titles = SoundManager::sharedSoundMgr().soundTitles();
+    return row >= 0 && row < int(titles.size()) ? displayTitle(titles[size_t(row)]) : QString();
+}
+
+bool SoundsController::isRowChecked(int row) const {
+    const auto& sounds = SoundManager::sharedSoundMgr().sounds();
+    return frame_ && row >= 0 && row < int(sounds.size()) &&
+           frame_->containsSound(sounds[size_t(row)].get());
+}
+
+void SoundsController::reloadData() {
+    view();
+    tableView_->clear();
+    for (int r = 0; r < numberOfRows(); ++r) {
+        auto* item = new QListWidgetItem(titleForRow(r), tableView_);
+        item->setData(kCheckedRole, isRowChecked(r));
+    }
+}
+
+void SoundsController::viewWillAppear(bool) {
+    reloadData();
+}
+
+void SoundsController::selectRow(int row) {
+    const auto& sounds = SoundManager::sharedSoundMgr().sounds();
+    if (row < 0 || row >= int(sounds.size()))
+        return;
+    view();
+    tableView_->clearSelection();
+    const auto& sound = sounds[size_t(row)];
+    if (frame_) {
+        const bool checked = frame_->containsSound(sound.get());
+        if (checked)
+            frame_->removeSound(sound.get());
+        else
+            frame_->addSound(sound);
+        if (QListWidgetItem* item = tableView_->item(row))
+            item->setData(kCheckedRole, !checked);
+        if (onFrameSoundsChanged)
+            onFrameSoundsChanged();
+    }
+    sound->play();
+}
+
+void SoundsController::done() {
+    dismissModalViewControllerAnimated(true);
+    CCDirector::sharedDirector().startAnimation();
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "platform/widgets/ViewController.h"
+
+#include <QString>
+
+#include <functional>
+
+class Frame;
+class QListWidget;
+
+// The list of catalogue sounds on which the user ticks the sounds of the current frame.
+class SoundsController : public platform::ViewController {
+public:
+    explicit SoundsController(QObject* parent = nullptr);
+
+    void setFrame(Frame* frame) { frame_ = frame; }
+    Frame* frame() const { return frame_; }
+    // Told after the user ticked or unticked a sound of the frame.
+    std::function<void()> onFrameSoundsChanged;
+
+    int numberOfRows() const;
+    // The row's text: every space-separated word capitalised, "_" shown as a space.
+    QString titleForRow(int row) const;
+    bool isRowChecked(int row) const;
+    // Ticks or unticks sound `row` on the frame and plays it either way.
+    void selectRow(int row);
+    // Takes the list away and restarts the stage's drawing.
+    void done();
+    void reloadData();
+    QListWidget* tableView() const { return tableView_; }
+
+    static QString displayTitle(const QString& title);
+
+    void viewWillAppear(bool animated) override;
+
+protected:
+    void loadView() override;
+
+private:
+    Frame* frame_ = nullptr;
+    QListWidget* tableView_ = nullptr;
+};

@@ -1,0 +1,155 @@
+// The files follow the save format, as an independent reader sees them, and files written by
+// earlier versions load as they always did.
+
+#include "SaveTestSupport.h"
+
+#include "Frame.h"
+#include "SaveFiles.h"
+#include "SaveInspector.h"
+#include "SoundEffect.h"
+#include "SoundManager.h"
+
+#include "platform/PropertyList.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+
+using namespace savetest;
+
+TEST_F(SaveTest, FilesFollowTheFormatForAnIndependentReader) {
+    const QString python = QStandardPaths::findExecutable(QStringLiteral("python3"));
+    if (python.isEmpty())
+        GTEST_SKIP() << "python3 is not installed";
+
+    SaveSnapshot s = animation(21);
+    s.frames[0].items = everyKind();
+    s.frames[1].sounds = {sound(0), sound(30)};
+    s.background = kCustomBackground;
+    s.customBackgroundImage = picture(30, 20, 1);
+    s.frames[0].background = kCustomBackground;
+    s.frames[0].backgroundImage = picture(10, 10, 2);
+    s.frames[3].background = kCustomBackground; // no picture
+    s.frames[20].background = kCustomBackground;
+    s.frames[20].backgroundImage = picture(10, 10, 3);
+    ASSERT_TRUE(save(11, s));
+    ASSERT_TRUE(save(11, s)); // a second save leaves no extra files behind
+
+    QProcess check;
+    check.start(python, {QStringLiteral(KELVORA_DOCUMENT_TEST_DIR "/check_save_files.py"), folder_,
+                         QStringLiteral("11"), QStringLiteral("21")});
+    ASSERT_TRUE(check.waitForFinished(60000));
+    EXPECT_EQ(check.exitCode(), 0) << check.readAllStandardOutput().toStdString()
+                                   << check.readAllStandardError().toStdString();
+
+    // Empty animations write an index with empty lists and no pack count.
+    ASSERT_TRUE(save(12, SaveSnapshot()));
+    const auto index = platform::readPropertyList(QDir(folder_).filePath("save-12.plist"));
+    ASSERT_TRUE(index);
+    EXPECT_EQ(index->value("frames"), QVariantList());
+    EXPECT_EQ(index->value("framesBackground"), QVariantList());
+    EXPECT_EQ(index->value("meta").toMap().value("totalPacks"), qint64(0));
+    EXPECT_TRUE(load(12).frames.empty());
+}
+
+TEST_F(SaveTest, VersionThreeGivesEveryFrameTheAnimationBackground) {
+    copyFixture(QStringLiteral("version3"), folder_);
+    const SaveReader::Result r = load(1);
+    EXPECT_TRUE(r.complete());
+    EXPECT_EQ(r.versionFormat, 3);
+    EXPECT_EQ(r.background, kCustomBackground);
+    EXPECT_EQ(r.animationSpeed, 1.5);
+    ASSERT_FALSE(r.animationPicture.isNull());
+    EXPECT_EQ(r.animationPicture.size(), QSize(48, 32));
+    ASSERT_EQ(r.frames.size(), 22u);
+    for (const auto& f : r.frames) {
+        // The pack file's own meta says 4: the index file's meta is the one that counts.
+        EXPECT_EQ(f.background, kCustomBackground);
+        EXPECT_EQ(f.backgroundImage.cacheKey(), r.animationPicture.cacheKey());
+        EXPECT_EQ(f.backgroundImageFile, "bg-1.jpg");
+        ASSERT_EQ(f.items.size(), 1u);
+        ASSERT_EQ(f.sounds.size(), 1u);
+    }
+    EXPECT_EQ(r.frames[21].sounds[0], sound(1)) << "sound records by index";
+
+    // Saved again, the save becomes version 4 with one picture file for all frames.
+    SaveWriter writer(1, folder_);
+    ASSERT_TRUE(writer.write(snapshotOf(r), nullptr, nullptr));
+    // One file for the picture, and the older shared files, which this save had none of.
+    QStringList pictures = writer.writtenFiles().filter(".png");
+    EXPECT_EQ(pictures.size(), 21) << pictures.join(' ');
+    EXPECT_TRUE(pictures.contains("bg-1-0-0.png"));
+    EXPECT_TRUE(pictures.contains("bg-1-19.png"));
+    const SaveReader::Result again = load(1);
+    EXPECT_EQ(again.versionFormat, 4);
+    EXPECT_EQ(again.frames[21].backgroundImageFile, "bg-1-0-0.png");
+    EXPECT_SAME_JSON(comparable(again), comparable(r));
+}
+
+TEST_F(SaveTest, SavesWithoutPictureFileNamesLoadAsBefore) {
+    copyFixture(QStringLiteral("older-pictures"), folder_);
+    const SaveReader::Result r = load(2);
+    EXPECT_TRUE(r.complete());
+    ASSERT_EQ(r.frames.size(), 21u);
+    EXPECT_EQ(r.frames[0].backgroundImageFile, "bg-2-0.png");
+    EXPECT_EQ(r.frames[0].backgroundImage.size(), QSize(40, 30));
+    EXPECT_EQ(r.frames[1].backgroundImageFile, "bg-2-1.png");
+    EXPECT_EQ(r.frames[1].backgroundImage.size(), QSize(30, 40));
+    EXPECT_EQ(r.frames[2].background, 5);
+    EXPECT_TRUE(r.frames[2].backgroundImage.isNull());
+    EXPECT_EQ(r.frames[3].background, 1);
+    // Frame 20 is at position 0 of its pack: it shows the same picture as frame 0.
+    EXPECT_EQ(r.frames[20].backgroundImageFile, "bg-2-0.png");
+    EXPECT_EQ(r.frames[20].backgroundImage.cacheKey(), r.frames[0].backgroundImage.cacheKey());
+
+    // Sounds by index, and by name whatever the index says.
+    ASSERT_EQ(r.frames[0].sounds.size(), 1u);
+    EXPECT_EQ(r.frames[0].sounds[0], sound(3));
+    ASSERT_EQ(r.frames[1].sounds.size(), 1u);
+    EXPECT_EQ(r.frames[1].sounds[0]->fileName(), "Kiss.aif");
+
+    // Saving again writes no frame picture: the files they were loaded from are named instead,
+    // and stay as they were. The animation picture was never written.
+    const QDateTime older = QFileInfo(QDir(folder_).filePath("bg-2-0.png")).lastModified();
+    SaveWriter writer(2, folder_);
+    ASSERT_TRUE(writer.write(snapshotOf(r), nullptr, nullptr));
+    EXPECT_EQ(writer.writtenFiles().filter("bg-"), QStringList{"bg-2.jpg"});
+    EXPECT_EQ(QFileInfo(QDir(folder_).filePath("bg-2-0.png")).lastModified(), older);
+    const SaveReader::Result again = load(2);
+    EXPECT_EQ(again.frames[1].backgroundImageFile, "bg-2-1.png");
+    EXPECT_EQ(again.frames[20].backgroundImageFile, "bg-2-0.png");
+    const auto index = platform::readPropertyList(QDir(folder_).filePath("save-2.plist"));
+    ASSERT_TRUE(index);
+    EXPECT_EQ(index->value("framesBackground").toList()[1].toMap().value("backgroundImageFile"),
+              "bg-2-1.png");
+    EXPECT_SAME_JSON(comparable(again), comparable(r));
+}
+
+TEST(SaveFileNames, FollowTheFormats) {
+    using namespace savefiles;
+    EXPECT_EQ(indexFileName(3), "save-3.plist");
+    EXPECT_EQ(packFileName(3, 0), "save-3.plist");
+    EXPECT_EQ(packFileName(3, 12), "save-3-pack-12.plist");
+    EXPECT_EQ(animationPictureFileName(3), "bg-3.jpg");
+    EXPECT_EQ(framePictureFileName(3, 19), "bg-3-19.png");
+    EXPECT_EQ(framePictureFileName(3, 2, 19), "bg-3-2-19.png");
+
+    EXPECT_EQ(packNumber(3, "save-3-pack-12.plist"), 12);
+    for (const char* other :
+         {"save-3-pack-0.plist", "save-3-pack-012.plist", "save-3-pack-+1.plist",
+          "save-3-pack-.plist", "save-3-pack-1.plist.bak", "save-31-pack-1.plist",
+          "save-3-pack-99999999999.plist"})
+        EXPECT_EQ(packNumber(3, other), -1) << other;
+
+    EXPECT_TRUE(isFramePictureName(3, "bg-3-0-19.png"));
+    EXPECT_TRUE(isFramePictureName(3, "bg-3-7.png"));
+    for (const char* other : {"bg-30-1.png", "bg-3.jpg", "../bg-3-1.png", "bg-3-/x.png",
+                              "bg-3-..png", "bg-3-\\x.png", "bg-3-\n.png", "save-3.plist"})
+        EXPECT_FALSE(isFramePictureName(3, other)) << other;
+
+    EXPECT_TRUE(isTemporaryFileOf(3, temporaryFileName("save-3-pack-2.plist", "ab12")));
+    EXPECT_TRUE(isTemporaryFileOf(3, temporaryFileName("save-3.commit", "ab12")));
+    EXPECT_FALSE(isTemporaryFileOf(3, temporaryFileName("save-4.plist", "ab12")));
+    EXPECT_FALSE(isTemporaryFileOf(3, "save-3.plist"));
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "GameViewController.h"
+#include "SoundEffect.h"
+
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+class BoundingSprite;
+class Hmn;
+class SpeechBubble;
+
+// An editor screen with its scene built, and a record of the sounds it plays.
+class EditorTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    std::shared_ptr<BoundingSprite> box(Point at);
+    std::shared_ptr<Hmn> figure(Point at);
+    std::shared_ptr<SpeechBubble> bubble(Point at, const QString& text);
+    std::shared_ptr<SoundEffect> sound(const QString& title);
+    // Answers the alert on screen with the button titled `button`.
+    void answerAlert(const QString& title, const QString& button);
+    // Names of the sounds played since the last call.
+    QStringList takePlayed();
+    Frame& frame(int i) { return *gvc->frames()[size_t(i)]; }
+
+    std::unique_ptr<GameViewController> gvc;
+    QStringList played;
+};
