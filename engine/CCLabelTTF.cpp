@@ -142,13 +142,28 @@ bool CCLabelTTF::initWithString(const QString& text, const QString& fontName, fl
 
 void CCLabelTTF::setString(const QString& text) {
     string_ = text;
-    render();
-}
-
-void CCLabelTTF::render() {
-    const QFont font = ccFontWithName(fontName_, fontSize_);
     if (fitToText_)
         dimensions_ = ccSizeWithFont(string_, fontName_, fontSize_, Size(0, 0));
+    // Many labels are never drawn (frames that are not shown): render on first use.
+    rendered_ = false;
+    texture_.reset();
+    setTextureRect(Rect(Point(0, 0), dimensions_));
+}
+
+const CCTexture2DPtr& CCLabelTTF::texture() const {
+    if (!rendered_)
+        render();
+    return texture_;
+}
+
+void CCLabelTTF::draw(Renderer& r) {
+    if (!rendered_)
+        render();
+    CCSprite::draw(r);
+}
+
+void CCLabelTTF::render() const {
+    const QFont font = ccFontWithName(fontName_, fontSize_);
     const LaidOutText t = layoutText(string_, font, fitToText_ ? 0 : dimensions_.width,
                                      fitToText_ ? 0 : dimensions_.height);
     const qreal sf = std::max<qreal>(1, CCDirector::sharedDirector().contentScaleFactor());
@@ -173,6 +188,8 @@ void CCLabelTTF::render() {
             line.draw(&p, QPointF(x - line.x(), 0));
         }
     }
-    texture_ = std::make_shared<CCTexture2D>(std::move(image), float(1 / sf));
-    setTextureRect(Rect(Point(0, 0), dimensions_));
+    // Rendering fills in what setString left for later; it changes nothing one can observe.
+    auto* self = const_cast<CCLabelTTF*>(this);
+    self->texture_ = std::make_shared<CCTexture2D>(std::move(image), float(1 / sf));
+    self->rendered_ = true;
 }

@@ -26,15 +26,21 @@ public:
                         const QString& fontName, float fontSize);
     bool initWithString(const QString& text, const QString& fontName, float fontSize);
 
+    // Keeps the text; the picture of it is made when it is first drawn (or asked for).
     void setString(const QString& text);
     const QString& string() const { return string_; }
     Size dimensions() const { return dimensions_; }
     int alignment() const { return alignment_; }
     const QString& fontName() const { return fontName_; }
     float fontSize() const { return fontSize_; }
+    // The rendered text (made now if it has not been yet).
+    const CCTexture2DPtr& texture() const;
+
+    void draw(Renderer& r) override;
 
 private:
-    void render();
+    void render() const;
+    bool rendered_ = false;
 
     QString string_;
     Size dimensions_;

@@ -16,8 +16,14 @@ CCNode::CCNode() = default;
 CCNode::~CCNode() {
     CCActionManager::sharedManager().removeAllActionsFromTarget(this);
     CCScheduler::sharedScheduler().unscheduleAllSelectorsForTarget(this);
-    for (auto& c : children_)
-        c->parent_ = nullptr;
+    if (children_)
+        for (auto& c : *children_)
+            c->parent_ = nullptr;
+}
+
+const std::vector<CCNodePtr>& CCNode::children() const {
+    static const std::vector<CCNodePtr> none;
+    return children_ ? *children_ : none;
 }
 
 std::shared_ptr<CCNode> CCNode::node() {
@@ -49,16 +55,21 @@ void CCNode::addChild(const CCNodePtr& child, int z, int tag) {
 }
 
 void CCNode::insertChild(const CCNodePtr& child, int z) {
-    auto at = std::find_if(children_.begin(), children_.end(),
-                           [z](const CCNodePtr& c) { return c->zOrder_ > z; });
-    children_.insert(at, child);
+    if (!children_)
+        children_ = std::make_unique<std::vector<CCNodePtr>>();
+    auto& kids = *children_;
+    auto at =
+        std::find_if(kids.begin(), kids.end(), [z](const CCNodePtr& c) { return c->zOrder_ > z; });
+    kids.insert(at, child);
     child->zOrder_ = z;
 }
 
 void CCNode::detachChild(CCNode* child, bool cleanup) {
-    auto it = std::find_if(children_.begin(), children_.end(),
+    if (!children_)
+        return;
+    auto it = std::find_if(children_->begin(), children_->end(),
                            [child](const CCNodePtr& c) { return c.get() == child; });
-    if (it == children_.end())
+    if (it == children_->end())
         return;
     CCNodePtr keep = *it; // the child may have no other owner
     if (isRunning_)
@@ -67,9 +78,9 @@ void CCNode::detachChild(CCNode* child, bool cleanup) {
         child->cleanup();
     child->parent_ = nullptr;
     // onExit/cleanup may have changed the list; find the child again.
-    it = std::find(children_.begin(), children_.end(), keep);
-    if (it != children_.end())
-        children_.erase(it);
+    it = std::find(children_->begin(), children_->end(), keep);
+    if (it != children_->end())
+        children_->erase(it);
 }
 
 void CCNode::removeChild(CCNode* child, bool cleanup) {
@@ -79,8 +90,10 @@ void CCNode::removeChild(CCNode* child, bool cleanup) {
 }
 
 void CCNode::removeAllChildrenWithCleanup(bool cleanup) {
+    if (!children_)
+        return;
     std::vector<CCNodePtr> old;
-    old.swap(children_);
+    old.swap(*children_);
     for (auto& c : old) {
         if (isRunning_)
             c->onExit();
@@ -97,17 +110,19 @@ void CCNode::removeFromParentAndCleanup(bool cleanup) {
 
 void CCNode::reorderChild(CCNode* child, int z) {
     ccAssert(child != nullptr, "Child must be non-nil");
-    auto it = std::find_if(children_.begin(), children_.end(),
+    if (!children_)
+        return;
+    auto it = std::find_if(children_->begin(), children_->end(),
                            [child](const CCNodePtr& c) { return c.get() == child; });
-    if (it == children_.end())
+    if (it == children_->end())
         return;
     CCNodePtr keep = *it;
-    children_.erase(it);
+    children_->erase(it);
     insertChild(keep, z);
 }
 
 CCNode* CCNode::getChildByTag(int tag) const {
-    for (const auto& c : children_)
+    for (const auto& c : children())
         if (c->tag_ == tag)
             return c.get();
     return nullptr;
@@ -269,7 +284,7 @@ void CCNode::unscheduleAllSelectors() {
 
 void CCNode::onEnter() {
     // Children may add or remove siblings while entering; walk a copy.
-    const auto kids = children_;
+    const auto kids = children();
     for (auto& c : kids)
         c->onEnter();
     isRunning_ = true;
@@ -278,7 +293,7 @@ void CCNode::onEnter() {
 }
 
 void CCNode::onEnterTransitionDidFinish() {
-    const auto kids = children_;
+    const auto kids = children();
     for (auto& c : kids)
         c->onEnterTransitionDidFinish();
 }
@@ -287,7 +302,7 @@ void CCNode::onExit() {
     CCScheduler::sharedScheduler().pauseTarget(this);
     CCActionManager::sharedManager().pauseTarget(this);
     isRunning_ = false;
-    const auto kids = children_;
+    const auto kids = children();
     for (auto& c : kids)
         c->onExit();
 }
@@ -295,7 +310,7 @@ void CCNode::onExit() {
 void CCNode::cleanup() {
     stopAllActions();
     unscheduleAllSelectors();
-    const auto kids = children_;
+    const auto kids = children();
     for (auto& c : kids)
         c->cleanup();
 }
@@ -318,12 +333,13 @@ void CCNode::visit(Renderer& r) {
         return;
     r.pushMatrix();
     transform(r);
+    const auto& kids = children();
     size_t i = 0;
-    for (; i < children_.size() && children_[i]->zOrder_ < 0; ++i)
-        children_[i]->visit(r);
+    for (; i < kids.size() && kids[i]->zOrder_ < 0; ++i)
+        kids[i]->visit(r);
     draw(r);
-    for (; i < children_.size(); ++i)
-        children_[i]->visit(r);
+    for (; i < kids.size(); ++i)
+        kids[i]->visit(r);
     r.popMatrix();
 }
 

@@ -43,7 +43,7 @@ public:
     void reorderChild(CCNode* child, int z);
     CCNode* getChildByTag(int tag) const;
     CCNode* getByTag(int tag) const { return getChildByTag(tag); }
-    const std::vector<CCNodePtr>& children() const { return children_; }
+    const std::vector<CCNodePtr>& children() const;
     CCNode* parent() const { return parent_; }
     void setParent(CCNode* parent) { parent_ = parent; }
 
@@ -137,7 +137,8 @@ protected:
     void* userData_ = nullptr;
     bool isRunning_ = false;
 
-    std::vector<CCNodePtr> children_;
+    // Made on first use: most nodes (limbs, joints, props) never have children.
+    std::unique_ptr<std::vector<CCNodePtr>> children_;
     CCNode* parent_ = nullptr;
     std::unique_ptr<CCCamera> camera_;
 

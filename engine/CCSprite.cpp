@@ -73,7 +73,6 @@ void CCSprite::setTexture(const CCTexture2DPtr& texture) {
 }
 
 void CCSprite::setTextureRect(const Rect& r) {
-    textureRect_ = r;
     setContentSize(r.size);
 }
 

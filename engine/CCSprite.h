@@ -30,7 +30,8 @@ public:
     const QString& textureName() const { return textureName_; }
     const CCTexture2DPtr& texture() const { return texture_; }
     virtual void setTexture(const CCTexture2DPtr& texture);
-    Rect textureRect() const { return textureRect_; }
+    // The whole picture: the texture rectangle is always the picture's own size.
+    Rect textureRect() const { return Rect(Point(0, 0), contentSize_); }
     void setTextureRect(const Rect& r);
 
     uint8_t opacity() const override { return opacity_; }
@@ -59,7 +60,6 @@ protected:
     void updateColor();
 
     CCTexture2DPtr texture_;
-    Rect textureRect_;
     QString textureName_;
     uint8_t opacity_ = 255;
     ccColor3B color_ = ccWHITE;
@@ -67,7 +67,7 @@ protected:
     bool opacityModifyRGB_ = true;
     bool flipX_ = false;
     bool flipY_ = false;
-    TransformedPictureCache drawCache_;
+    std::unique_ptr<TransformedPictureCache> drawCache_;
 };
 
 class Sprite : public CCSprite {

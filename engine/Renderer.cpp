@@ -63,13 +63,15 @@ void Renderer::drawLine(Point a, Point b) {
 }
 
 void Renderer::drawTexture(const CCTexture2D& tex, Size size, ccColor3B color, uint8_t opacity,
-                           bool flipX, bool flipY, TransformedPictureCache* cache) {
+                           bool flipX, bool flipY,
+                           std::unique_ptr<TransformedPictureCache>* cacheSlot) {
     if (opacity == 0 || size.width == 0 || size.height == 0)
         return;
     const QImage& picture = tex.tinted(color);
     // Picture pixels to node space (first row at the top, node space has y up), then to the
     // device.
-    const qreal sx = qreal(size.width) / picture.width(), sy = qreal(size.height) / picture.height();
+    const qreal sx = qreal(size.width) / picture.width(),
+                sy = qreal(size.height) / picture.height();
     const QTransform toNode(flipX ? -sx : sx, 0, 0, flipY ? sy : -sy, flipX ? size.width : 0,
                             flipY ? 0 : size.height);
     const QTransform m = toNode * deviceTransform();
@@ -78,13 +80,16 @@ void Renderer::drawTexture(const CCTexture2D& tex, Size size, ccColor3B color, u
     constexpr qreal eps = 1e-4;
     const bool unitScale = std::abs(m.m11() - 1) < eps && std::abs(m.m22() - 1) < eps &&
                            std::abs(m.m12()) < eps && std::abs(m.m21()) < eps;
-    if (unitScale || !cache) {
+    if (unitScale || !cacheSlot) {
         // One picture pixel per device pixel needs no resampling.
-        painter_.setTransform(unitScale ? QTransform::fromTranslate(std::round(m.dx()), std::round(m.dy()))
-                                        : m);
+        painter_.setTransform(
+            unitScale ? QTransform::fromTranslate(std::round(m.dx()), std::round(m.dy())) : m);
         painter_.drawImage(QPointF(0, 0), picture);
         return;
     }
+    if (!*cacheSlot)
+        *cacheSlot = std::make_unique<TransformedPictureCache>();
+    TransformedPictureCache* cache = cacheSlot->get();
     if (cache->texture != tex.serial() || !(cache->tint == color) || cache->m11 != m.m11() ||
         cache->m12 != m.m12() || cache->m21 != m.m21() || cache->m22 != m.m22() ||
         cache->image.isNull()) {

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QTransform>
 
+#include <memory>
 #include <vector>
 
 class QPainter;
@@ -49,8 +50,10 @@ public:
 
     // A texture's whole picture over the rectangle (0, 0, size) of the current node,
     // multiplied by `color`, at `opacity`.
+    // `cache`, when given, is made the first time the picture needs resampling.
     void drawTexture(const CCTexture2D& tex, Size size, ccColor3B color, uint8_t opacity,
-                     bool flipX, bool flipY, TransformedPictureCache* cache = nullptr);
+                     bool flipX, bool flipY,
+                     std::unique_ptr<TransformedPictureCache>* cache = nullptr);
     // A filled rectangle in a non-premultiplied colour.
     void fillRect(const Rect& r, ccColor4B color);
 

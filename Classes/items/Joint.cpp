@@ -23,11 +23,28 @@ bool Joint::initJoint() {
     return true;
 }
 
+void JointList::push_back(Joint* j) {
+    if (!more_ && size_ == inline_.size())
+        more_ = std::make_unique<std::vector<Joint*>>(inline_.begin(), inline_.end());
+    if (more_)
+        more_->push_back(j);
+    else
+        inline_[size_] = j;
+    ++size_;
+}
+
+void JointList::remove(const Joint* j) {
+    Joint** d = data();
+    Joint** last = std::remove(d, d + size_, j);
+    size_ = uint32_t(last - d);
+    if (more_)
+        more_->resize(size_);
+}
+
 void Joint::connectTo(Joint* other) {
     if (other == nullptr || other == this)
         return;
-    if (std::find(connectedJoints_.begin(), connectedJoints_.end(), other) !=
-        connectedJoints_.end())
+    if (connectedJoints_.contains(other))
         return;
     connectedJoints_.push_back(other);
     other->connectTo(this);
@@ -35,10 +52,8 @@ void Joint::connectTo(Joint* other) {
 
 void Joint::breakConnections() {
     pairJoint_ = nullptr;
-    for (Joint* other : connectedJoints_) {
-        auto& list = other->connectedJoints_;
-        list.erase(std::remove(list.begin(), list.end(), this), list.end());
-    }
+    for (Joint* other : connectedJoints_)
+        other->connectedJoints_.remove(this);
     connectedJoints_.clear();
 }
 
@@ -102,7 +117,7 @@ void Joint::moveTo(Point p, bool byTouch) {
 
     // Spread outwards: the articulation at the far end of this limb, then (for the joint that
     // started the move) the articulation here. By index, so the move allocates nothing.
-    const std::vector<Joint*>& far = pair->connectedJoints_;
+    const JointList& far = pair->connectedJoints_;
     for (size_t i = 0; i < far.size(); ++i)
         far[i]->moveTo(pairAt, false);
     if (byTouch) {

@@ -2,10 +2,48 @@
 
 #include "CCSprite.h"
 
+#include <algorithm>
+#include <array>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
 class JointedSprite;
+class Joint;
+
+// The joints connected at one articulation: at most three in a figure, so they are kept in the
+// joint itself (a figure has twenty joints, and long animations hold thousands of figures).
+// Grows onto the heap only past three.
+class JointList {
+public:
+    JointList() = default;
+    JointList(const JointList&) = delete;
+    JointList& operator=(const JointList&) = delete;
+
+    size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    Joint* operator[](size_t i) const { return data()[i]; }
+    Joint* const* begin() const { return data(); }
+    Joint* const* end() const { return data() + size_; }
+    bool contains(const Joint* j) const { return std::find(begin(), end(), j) != end(); }
+    void push_back(Joint* j);
+    void remove(const Joint* j);
+    void clear() {
+        size_ = 0;
+        more_.reset();
+    }
+    friend bool operator==(const JointList& a, const std::vector<Joint*>& b) {
+        return std::equal(a.begin(), a.end(), b.begin(), b.end());
+    }
+
+private:
+    Joint* const* data() const { return more_ ? more_->data() : inline_.data(); }
+    Joint** data() { return more_ ? more_->data() : inline_.data(); }
+
+    std::array<Joint*, 3> inline_{};
+    uint32_t size_ = 0;
+    std::unique_ptr<std::vector<Joint*>> more_;
+};
 
 // The round handle at one end of a limb. It is no node's child: its position is kept in the
 // coordinates of its limb's parent and its limb draws it. Every link it holds (owner, pair,
@@ -36,10 +74,10 @@ public:
     void setOwner(JointedSprite* owner) { owner_ = owner; }
     Joint* pairJoint() const { return pairJoint_; }
     void setPairJoint(Joint* pair) { pairJoint_ = pair; }
-    const std::vector<Joint*>& connectedJoints() const { return connectedJoints_; }
+    const JointList& connectedJoints() const { return connectedJoints_; }
 
 private:
     JointedSprite* owner_ = nullptr;
     Joint* pairJoint_ = nullptr;
-    std::vector<Joint*> connectedJoints_;
+    JointList connectedJoints_;
 };

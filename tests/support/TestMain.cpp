@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QLoggingCategory>
 #include <QTemporaryDir>
 #include <clocale>
 
@@ -21,6 +22,8 @@ int main(int argc, char** argv) {
         qputenv("KELVORA_RESOURCES", KELVORA_TEST_RESOURCES);
 
     TestApplication app(argc, argv);
+    // Diagnostics of the kind the program logs as it works are noise in test output.
+    QLoggingCategory::setFilterRules(QStringLiteral("kelvora.info=false"));
     // Qt sets the C locale from the environment; numbers in files must not follow it.
     std::setlocale(LC_NUMERIC, "C");
     ::testing::InitGoogleTest(&argc, argv);
