@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QSaveFile>
 #include <QSequentialIterable>
 #include <QStringList>
@@ -324,13 +325,25 @@ plist_t newBigUnsigned(quint64 value) {
     return plist_new_uint(value);
 }
 
+// Stored dictionaries use a few dozen key names over and over: each is encoded once.
+const QByteArray& utf8Key(const QString& key) {
+    thread_local QHash<QString, QByteArray> keys;
+    auto it = keys.constFind(key);
+    if (it == keys.constEnd()) {
+        if (keys.size() > 4096)
+            keys.clear();
+        it = keys.insert(key, key.toUtf8());
+    }
+    return *it;
+}
+
 bool Builder::add(plist_t dict, const QString& key, const QVariant& value, int depth) {
     plist_t node = build(value, depth);
     if (!node) {
         m_path.append(key);
         return false;
     }
-    plist_dict_set_item(dict, key.toUtf8().constData(), node);
+    plist_dict_set_item(dict, utf8Key(key).constData(), node);
     return true;
 }
 
@@ -517,6 +530,16 @@ QByteArray serializePropertyList(const QVariantMap& dict, QString* error) {
     uint32_t length = 0;
     const XmlPtr xml = toXml(dict, length, error);
     return xml ? QByteArray(xml.get(), qsizetype(length)) : QByteArray();
+}
+
+void PropertyListXml::Free::operator()(char* p) const {
+    plist_to_xml_free(p);
+}
+
+PropertyListXml propertyListXml(const QVariantMap& dict, QString* error) {
+    uint32_t length = 0;
+    XmlPtr xml = toXml(dict, length, error);
+    return PropertyListXml(xml.release(), length);
 }
 
 bool writePropertyList(const QString& path, const QVariantMap& dict, QString* error) {

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QVariantMap>
 
+#include <cstdint>
+#include <memory>
 #include <optional>
 
 namespace platform {
@@ -38,5 +40,24 @@ bool writePropertyList(const QString& path, const QVariantMap& dict, QString* er
 
 // The XML text of dict; empty when it holds a value that cannot be written (see *error).
 QByteArray serializePropertyList(const QVariantMap& dict, QString* error = nullptr);
+
+// The same text left in libplist's own buffer, for writers of large lists (a copy would cost
+// as much as a good part of the writing). Safe to use on any thread.
+class PropertyListXml {
+public:
+    PropertyListXml() = default;
+    PropertyListXml(char* text, uint32_t size) : text_(text), size_(text ? size : 0) {}
+    const char* data() const { return text_.get(); }
+    uint32_t size() const { return size_; }
+    explicit operator bool() const { return text_ != nullptr; }
+
+private:
+    struct Free {
+        void operator()(char* p) const;
+    };
+    std::unique_ptr<char, Free> text_;
+    uint32_t size_ = 0;
+};
+PropertyListXml propertyListXml(const QVariantMap& dict, QString* error = nullptr);
 
 } // namespace platform

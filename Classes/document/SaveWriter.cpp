@@ -3,7 +3,6 @@
 #include "DurableFile.h"
 #include "Frame.h"
 #include "PictureLedger.h"
-#include "PlistTree.h"
 #include "SaveFiles.h"
 #include "SerializableSprite.h"
 #include "SoundEffect.h"
@@ -399,13 +398,10 @@ QVariantList frameRecord(const SaveSnapshot::FrameEntry& frame, const SoundManag
 // What a pack job does after the pictures: the pack's property list as XML, in its file.
 QString writePack(const QVariantMap& pack, const QString& path) {
     QString why;
-    const plisttree::Node root = plisttree::fromVariant(pack, &why);
-    if (!root)
+    const platform::PropertyListXml xml = platform::propertyListXml(pack, &why);
+    if (!xml)
         return QStringLiteral("An item could not be stored: %1").arg(why);
-    const plisttree::Xml xml = plisttree::toXml(root.get());
-    if (!xml.text)
-        return QStringLiteral("The property list could not be encoded");
-    return writeFile(path, xml.text.get(), xml.size);
+    return writeFile(path, xml.data(), xml.size());
 }
 
 } // namespace
