@@ -319,39 +319,32 @@ void GameViewController::snap(QObject* sender) {
         isDirty_ = true;
 }
 
-void GameViewController::nextFrame(QObject* sender) {
+void GameViewController::stepToFrame(int index) {
     frameLayer_->frameSwitched();
-    if (sender)
-        shadowLayer_->setVisible(true);
-    if (currentFrameIndex_ + 1 < int(frames_.size())) {
-        ++currentFrameIndex_;
-        currentFrame_ = frames_[size_t(currentFrameIndex_)].get();
+    if (index >= 0 && index < int(frames_.size()) && index != currentFrameIndex_) {
+        currentFrameIndex_ = index;
+        currentFrame_ = frames_[size_t(index)].get();
         repopulateStage();
         setupShadow();
         setStageOpacity(switchOpacity(), switchOpacity());
         showBubbleLabels();
     }
+    // Also at either end: the frame's background and sounds again.
     if (currentFrame_) {
         applyFrameBackground(*currentFrame_);
         currentFrame_->playSounds();
     }
 }
 
+void GameViewController::nextFrame(QObject* sender) {
+    if (sender)
+        shadowLayer_->setVisible(true);
+    stepToFrame(currentFrameIndex_ + 1);
+}
+
 void GameViewController::prevFrame(QObject*) {
-    frameLayer_->frameSwitched();
     shadowLayer_->setVisible(true);
-    if (currentFrameIndex_ >= 1) {
-        --currentFrameIndex_;
-        currentFrame_ = frames_[size_t(currentFrameIndex_)].get();
-        repopulateStage();
-        setupShadow();
-        setStageOpacity(switchOpacity(), switchOpacity());
-        showBubbleLabels();
-    }
-    if (currentFrame_) {
-        applyFrameBackground(*currentFrame_);
-        currentFrame_->playSounds();
-    }
+    stepToFrame(currentFrameIndex_ >= 1 ? currentFrameIndex_ - 1 : currentFrameIndex_);
 }
 
 void GameViewController::setCurrentFrameAtIndex(int index) {
@@ -530,14 +523,7 @@ void GameViewController::playStep() {
         nextFrame(nullptr);
         return;
     }
-    if (playTimer_)
-        playTimer_->invalidate();
-    playTimer_.reset();
-    isPlaying_ = false;
-    toolbar_->setVisible(true);
-    cameraButton_->setVisible(true);
-    pauseButton_->setIcon(iconNamed(QStringLiteral("icon-play.png")));
-    pauseButton_->setToolTip(QStringLiteral("Play"));
+    stop();
 }
 
 void GameViewController::stop() {

@@ -132,6 +132,9 @@ protected:
 
 private:
     void repopulateStage();
+    // Shows frame `index` (an out-of-range or the same index shows none new), then replays the
+    // current frame's background and sounds.
+    void stepToFrame(int index);
     // Opacity of the stage's items after a switch; limbs get `limbOpacity`.
     void setStageOpacity(uint8_t itemOpacity, uint8_t limbOpacity);
     uint8_t switchOpacity() const;
