@@ -2,6 +2,7 @@
 // pictures agree with the geometry the program derives from them.
 
 #include "ArtFacts.h"
+#include "SoundTitles.h"
 #include "TestSupport.h"
 
 #include <SDL.h>
@@ -148,65 +149,7 @@ const QStringList kControls = {"rotate-control.png",
                                "color-pink.png",
                                "color-white.png"};
 
-const QStringList kSoundTitles = {"Body Hit Weapon",
-                                  "Body Kick Combo",
-                                  "Boing",
-                                  "Bonk Twang",
-                                  "Brakedrum Sprong",
-                                  "Burp",
-                                  "Burp2",
-                                  "Car Horn",
-                                  "Car Tire Screech",
-                                  "Cuckoo",
-                                  "Drum Roll",
-                                  "Evil Laugh",
-                                  "Explosion Grenade Blast",
-                                  "Explosion Space",
-                                  "Fart",
-                                  "Fat punch",
-                                  "Female Scream",
-                                  "Female Singers",
-                                  "Glass Breaking",
-                                  "Gong Boing",
-                                  "Guitar lick",
-                                  "Guitar Loop",
-                                  "Gun Shot 357 Magnum",
-                                  "Gun Shot 44 Magnum",
-                                  "Gun Shot Rifle",
-                                  "Heart Beats",
-                                  "Helicopter",
-                                  "Horse - Whinnie",
-                                  "Kick Body Hit",
-                                  "Kiss",
-                                  "Knife sticking",
-                                  "Laser",
-                                  "Machine Gun",
-                                  "Male Scream",
-                                  "Male Scream2",
-                                  "Male Singers",
-                                  "Music Beat",
-                                  "Paintball multi-shot",
-                                  "Paintball single-shot",
-                                  "Pie Hit Whistle In",
-                                  "Punch - Big",
-                                  "Punch Face Hit",
-                                  "Rifle shot",
-                                  "Rocket launcher",
-                                  "Shotgun blast",
-                                  "Shovel Dirt",
-                                  "Splat",
-                                  "Splat 2",
-                                  "Swish",
-                                  "Sword Hit",
-                                  "Sword Shing",
-                                  "Sword Swish",
-                                  "Tank Firing",
-                                  "Tank Moving",
-                                  "Wah Wah Wah",
-                                  "Wild Laugh",
-                                  "Wolf Howl",
-                                  "Your Done",
-                                  "Zip"};
+const QStringList& kSoundTitles = testsupport::kSoundTitles;
 
 // ---- every named resource is there --------------------------------------------------------
 

@@ -6,7 +6,7 @@
 namespace soundtest {
 
 // The 59 titles in the order the catalogue must have.
-extern const QStringList kCatalogueOrder;
+extern const QStringList& kCatalogueOrder;
 
 // Writes a mono 22050 Hz AIFF of a quiet tone, `seconds` long, with 8, 16 or 24-bit samples
 // (the mixer takes 8 and 16 only). Returns the path.
