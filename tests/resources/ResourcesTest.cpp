@@ -156,8 +156,11 @@ const QStringList& kSoundTitles = testsupport::kSoundTitles;
 TEST(ResourceNames, FigureAndWeaponPicturesLoad) {
     EXPECT_PICTURES_LOAD(QStringList({"head.png", "body.png", "arm.png", "hip.png", "joint.png"}));
     QStringList items = {"shuriken.png"};
-    for (const auto& shot : artfacts::kWeaponShots)
+    for (const auto& shot : artfacts::weaponShots()) {
+        EXPECT_TRUE(shot.made) << shot.kind.toStdString() << " facing " << shot.orientation
+                               << " cannot load its pictures";
         items << shot.picture;
+    }
     EXPECT_PICTURES_LOAD(items);
     EXPECT_PICTURES_LOAD(kBullets);
     EXPECT_PICTURES_LOAD(withSuffix(kWeaponPalette, ".png"));
@@ -250,35 +253,31 @@ TEST(FigurePictures, LimbsAreLightSticksReachingBothJoints) {
 }
 
 TEST(FigurePictures, DefaultFigureFromThePaletteStandsAbout110PointsTall) {
-    const artfacts::FigurePictures pics{load("head.png").size(), load("body.png").size(),
-                                        load("arm.png").size(), load("hip.png").size()};
-    ASSERT_FALSE(pics.head.isEmpty() || pics.body.isEmpty() || pics.arm.isEmpty() ||
-                 pics.hip.isEmpty());
-    const double scale = 0.3;
-    const auto pose = artfacts::defaultPose(pics, scale);
+    const auto pose = artfacts::defaultPose(0.3);
+    ASSERT_TRUE(pose.has_value()) << "the figure's pictures do not load";
     double bottom = 1e9;
-    for (const auto& limb : pose)
+    for (const auto& limb : *pose)
         bottom = std::min({bottom, limb.head.y(), limb.tail.y()});
     // From the top of the head picture (a tenth of its height above the crown joint) to the
     // ends of the leg pictures below the feet.
-    const double top = pose[artfacts::Head].head.y() + 0.1 * pose[artfacts::Head].height;
-    bottom -= 0.1 * pose[artfacts::LeftLeg].height;
+    const double top = (*pose)[Hmn::Head].head.y() + 0.1 * (*pose)[Hmn::Head].height;
+    bottom -= 0.1 * (*pose)[Hmn::LeftLeg].height;
     EXPECT_NEAR(top - bottom, 110, 8);
     // Standing: the head above the body, the feet below the hips.
-    EXPECT_GT(pose[artfacts::Head].head.y(), pose[artfacts::Body].head.y());
-    EXPECT_LT(pose[artfacts::LeftLeg].tail.y(), pose[artfacts::LeftHip].head.y());
-    EXPECT_LT(pose[artfacts::RightLeg].tail.y(), pose[artfacts::RightHip].head.y());
+    EXPECT_GT((*pose)[Hmn::Head].head.y(), (*pose)[Hmn::Body].head.y());
+    EXPECT_LT((*pose)[Hmn::LeftLeg].tail.y(), (*pose)[Hmn::LeftHip].head.y());
+    EXPECT_LT((*pose)[Hmn::RightLeg].tail.y(), (*pose)[Hmn::RightHip].head.y());
 }
 
 // A shot leaves each weapon where its picture draws the muzzle: there is metal within a few
 // points of the firing point, nothing beyond it in the firing direction, and a gun's muzzle is
 // its front: nothing lower down (grips, stocks, wheels) comes within 6 points of it.
 TEST(WeaponPictures, ShotsLeaveFromTheDrawnMuzzle) {
-    for (const auto& shot : artfacts::kWeaponShots) {
+    for (const auto& shot : artfacts::weaponShots()) {
+        ASSERT_TRUE(shot.made) << shot.kind.toStdString();
         const QImage hd = load(hdName(shot.picture));
-        ASSERT_FALSE(hd.isNull()) << shot.picture;
-        const QSizeF size = QSizeF(hd.size()) / 2;
-        const QPointF fire = artfacts::firingPointInPicture(shot, size) * 2;
+        ASSERT_FALSE(hd.isNull()) << shot.picture.toStdString();
+        const QPointF fire = shot.firingPoint * 2;
         constexpr double near = 4.5 * 2, clear = 3.5 * 2, band = 4 * 2, below = 10 * 2;
         bool metalNear = false, beyond = false, lowerReachesFront = false;
         for (int y = 0; y < hd.height(); ++y) {
@@ -299,7 +298,7 @@ TEST(WeaponPictures, ShotsLeaveFromTheDrawnMuzzle) {
                                .toStdString();
         EXPECT_TRUE(metalNear) << where << ": nothing drawn there";
         EXPECT_FALSE(beyond) << where << ": drawn beyond it";
-        if (shot.bullet) { // thrown weapons have no front
+        if (!shot.bullet.isEmpty()) { // thrown weapons have no front
             EXPECT_FALSE(lowerReachesFront) << where << ": a lower part reaches as far forward";
         }
     }

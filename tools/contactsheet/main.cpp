@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
 #include <QFont>
 #include <QFontMetricsF>
@@ -25,6 +26,7 @@
 #include <cstdio>
 #include <functional>
 #include <numbers>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -123,26 +125,20 @@ void drawCross(QPainter& p, QPointF at, QColor colour) {
 // A default figure at scale 0.3 whose body centre stands at the given sheet point.
 void drawFigure(QPainter& p, const Pictures& pics, QPointF bodyCentre, QColor colour,
                 bool showJoints) {
-    const char* names[artfacts::LimbCount] = {"head.png", "body.png", "arm.png", "arm.png",
-                                              "arm.png",  "arm.png",  "hip.png", "hip.png",
-                                              "hip.png",  "hip.png"};
-    const artfacts::FigurePictures sizes{
-        Pictures::pointSize(pics.get("head.png")), Pictures::pointSize(pics.get("body.png")),
-        Pictures::pointSize(pics.get("arm.png")), Pictures::pointSize(pics.get("hip.png"))};
-    if (sizes.head.isEmpty() || sizes.body.isEmpty() || sizes.arm.isEmpty() || sizes.hip.isEmpty())
+    static const std::optional<artfacts::FigurePose> pose = artfacts::defaultPose(0.3);
+    if (!pose)
         return;
-    const auto pose = artfacts::defaultPose(sizes, 0.3);
-    const QPointF body = (pose[artfacts::Body].head + pose[artfacts::Body].tail) / 2;
+    const QPointF body = ((*pose)[Hmn::Body].head + (*pose)[Hmn::Body].tail) / 2;
     // Stage points have y upwards; the sheet's go down.
     const auto toSheet = [&](QPointF q) {
         return bodyCentre + QPointF(q.x() - body.x(), body.y() - q.y());
     };
     const QImage joint = pics.get("joint.png");
-    for (int i = 0; i < artfacts::LimbCount; ++i) {
-        const QPointF head = toSheet(pose[i].head), tail = toSheet(pose[i].tail);
+    for (const artfacts::LimbPose& limb : *pose) {
+        const QPointF head = toSheet(limb.head), tail = toSheet(limb.tail);
         const QPointF up = head - tail;
         const double degrees = std::atan2(up.x(), -up.y()) * 180 / std::numbers::pi;
-        drawSprite(p, tinted(pics.get(names[i]), colour), (head + tail) / 2, 0.3, degrees);
+        drawSprite(p, tinted(pics.get(limb.picture), colour), (head + tail) / 2, 0.3, degrees);
         if (showJoints) {
             drawSprite(p, joint, head, 0.6, 0);
             drawSprite(p, joint, tail, 0.6, 0);
@@ -226,8 +222,9 @@ Block weaponStage(const Pictures& pics) {
                 p.fillRect(box, QColor(0xf4, 0xf4, 0xf4));
                 drawFigure(p, pics, at + QPointF(50, 150), Qt::black, false);
                 double x = 110, y = 40, rowHeight = 0;
-                for (const auto& w : artfacts::kWeaponShots) {
-                    const QImage image = pics.get(w.picture);
+                static const std::vector<artfacts::WeaponShot> shots = artfacts::weaponShots();
+                for (const auto& w : shots) {
+                    const QImage image = w.made ? pics.get(w.picture) : QImage();
                     if (image.isNull())
                         continue;
                     const QSizeF size = Pictures::pointSize(image) * w.scale;
@@ -239,11 +236,9 @@ Block weaponStage(const Pictures& pics) {
                     const QPointF centre =
                         at + QPointF(x + size.width() / 2, y + size.height() / 2);
                     drawSprite(p, image, centre, w.scale, 0);
-                    const QPointF fire =
-                        artfacts::firingPointInPicture(w, Pictures::pointSize(image));
                     const QPointF firing =
-                        centre - QPointF(size.width(), size.height()) / 2 + fire * w.scale;
-                    if (w.bullet)
+                        centre - QPointF(size.width(), size.height()) / 2 + w.firingPoint * w.scale;
+                    if (!w.bullet.isEmpty())
                         drawSprite(p, pics.get(w.bullet), firing, w.bulletScale, 0);
                     drawCross(p, firing, QColor(0x00, 0xa0, 0xe0));
                     x += size.width() + 40;
@@ -397,5 +392,7 @@ int main(int argc, char** argv) {
     }
     if (options.resources.isEmpty() || options.output.isEmpty())
         return usage();
+    // The item classes that give the figure's pose and the firing points load these pictures.
+    qputenv("KELVORA_RESOURCES", QFile::encodeName(QDir(options.resources).absolutePath()));
     return run(options);
 }
