@@ -3,6 +3,7 @@
 #include "platform/widgets/ViewController.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -14,10 +15,17 @@ namespace platform {
 namespace {
 
 // A dimmed cover over the whole window with the alert's panel in the middle.
+//
+// Keys: Return (or Enter) answers a name prompt with its first other button and closes a
+// one-button alert; Escape answers a name prompt with its cancel button and closes a one-button
+// alert. Other questions wait for a click (or Tab and Space): their cancel buttons are answers
+// such as "Exit", which a stray key must not give.
 class AlertOverlay : public QWidget {
 public:
-    AlertOverlay(QWidget* parent, AlertView& alert) : QWidget(parent) {
+    AlertOverlay(QWidget* parent, AlertView& alert)
+        : QWidget(parent), alert_(alert.shared_from_this()) {
         setObjectName(QStringLiteral("alert"));
+        setFocusPolicy(Qt::StrongFocus);
         setGeometry(parent->rect());
         auto* panel = new QWidget(this);
         panel->setObjectName(QStringLiteral("alertPanel"));
@@ -52,7 +60,7 @@ public:
                     a->setText(t);
             });
             layout->addWidget(field);
-            field->setFocus();
+            focus_ = field;
         }
         auto* row = new QHBoxLayout;
         for (int i = 0; i < alert.numberOfButtons(); ++i) {
@@ -71,13 +79,49 @@ public:
         panel->setFixedWidth(w);
         panel->adjustSize();
         panel->move((width() - panel->width()) / 2, (height() - panel->height()) / 2);
+        if (alert.numberOfButtons() == 1) {
+            returnButton_ = escapeButton_ = 0;
+        } else if (alert.hasTextField()) {
+            if (alert.firstOtherButtonIndex() < alert.numberOfButtons())
+                returnButton_ = alert.firstOtherButtonIndex();
+            escapeButton_ = alert.cancelButtonIndex();
+        }
+    }
+
+    // Takes the keyboard once on screen, so that keys reach the alert rather than what is under it.
+    void takeFocus() {
+        if (focus_)
+            focus_->setFocus();
+        else
+            setFocus();
     }
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        int index = -1;
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+            index = returnButton_;
+        else if (event->key() == Qt::Key_Escape)
+            index = escapeButton_;
+        const auto alert = alert_.lock();
+        if (index < 0 || !alert || !alert->isVisible()) {
+            QWidget::keyPressEvent(event);
+            return;
+        }
+        event->accept();
+        alert->dismissWithClickedButtonIndex(index, true);
+    }
+
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         p.fillRect(rect(), QColor(0, 0, 0, 90));
     }
+
+private:
+    std::weak_ptr<AlertView> alert_;
+    QWidget* focus_ = nullptr;
+    int returnButton_ = -1;
+    int escapeButton_ = -1;
 };
 
 } // namespace
@@ -108,6 +152,7 @@ void Window::present(AlertView& alert) {
     overlays_[&alert] = overlay;
     overlay->show();
     overlay->raise();
+    overlay->takeFocus();
 }
 
 void Window::dismiss(AlertView& alert) {
@@ -117,6 +162,14 @@ void Window::dismiss(AlertView& alert) {
     it->second->hide();
     it->second->deleteLater();
     overlays_.erase(it);
+    // The keyboard goes back to the newest alert still on screen.
+    const auto visible = AlertView::visibleAlerts();
+    for (auto a = visible.rbegin(); a != visible.rend(); ++a) {
+        if (auto o = overlays_.find(a->get()); o != overlays_.end()) {
+            static_cast<AlertOverlay*>(o->second)->takeFocus();
+            break;
+        }
+    }
 }
 
 QWidget* Window::alertWidget(const AlertView& alert) const {
