@@ -16,6 +16,7 @@
 
 #include <QHBoxLayout>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QToolButton>
 
@@ -96,12 +97,16 @@ void GameViewController::loadView() {
         const char* icon;
         const char* tip;
         void (GameViewController::*action)(QObject*);
+        std::vector<QKeyCombination> keys;
     };
     const Command commands[] = {
-        {"icon-prev.png", "Previous frame", &GameViewController::prevFrame},
-        {"icon-next.png", "Next frame", &GameViewController::nextFrame},
-        {"icon-speed.png", "Playback speed", &GameViewController::toggleAnimationSpeedView},
-        {"icon-delete-frame.png", "Delete frame", &GameViewController::removeCurrentFrame},
+        {"icon-prev.png", "Previous frame (Left)", &GameViewController::prevFrame, {Qt::Key_Left}},
+        {"icon-next.png", "Next frame (Right)", &GameViewController::nextFrame, {Qt::Key_Right}},
+        {"icon-speed.png", "Playback speed", &GameViewController::toggleAnimationSpeedView, {}},
+        {"icon-delete-frame.png",
+         "Delete frame (Delete)",
+         &GameViewController::removeCurrentFrame,
+         {Qt::Key_Delete, Qt::Key_Backspace}},
     };
     int x = 30;
     for (const Command& c : commands) {
@@ -110,6 +115,8 @@ void GameViewController::loadView() {
             QRect(x, (kToolbarRow - kToolbarButton) / 2, kToolbarButton, kToolbarButton));
         QObject::connect(b, &QToolButton::clicked, this,
                          [this, b, a = c.action] { (this->*a)(b); });
+        for (QKeyCombination key : c.keys)
+            keyButtons_.emplace_back(key, b);
         x += kToolbarButton + 6;
     }
     auto* sounds =
@@ -118,20 +125,26 @@ void GameViewController::loadView() {
     QObject::connect(sounds, &QToolButton::clicked, this, [this] { showSounds(); });
     x += kToolbarButton + 6;
     auto* saveButton =
-        makeButton(row, QStringLiteral("icon-save.png"), QStringLiteral("Save"),
+        makeButton(row, QStringLiteral("icon-save.png"), QStringLiteral("Save (Ctrl+S)"),
                    QRect(x, (kToolbarRow - kToolbarButton) / 2, kToolbarButton, kToolbarButton));
     QObject::connect(saveButton, &QToolButton::clicked, this, [this] { saveClicked(); });
+    keyButtons_.emplace_back(Qt::CTRL | Qt::Key_S, saveButton);
     toolbar_->setMask(QRegion(row->geometry()));
 
-    pauseButton_ = makeButton(root, QStringLiteral("icon-play.png"), QStringLiteral("Play"),
+    pauseButton_ = makeButton(root, QStringLiteral("icon-play.png"), QStringLiteral("Play (Space)"),
                               QRect(4, kScreenHeight - kToolbarHeight - 4 - kToolbarButton,
                                     kToolbarButton, kToolbarButton));
     QObject::connect(pauseButton_, &QToolButton::clicked, this,
                      [this] { playPause(pauseButton_); });
     cameraButton_ =
-        makeButton(root, QStringLiteral("icon-snapshot.png"), QStringLiteral("New frame"),
+        makeButton(root, QStringLiteral("icon-snapshot.png"), QStringLiteral("New frame (N)"),
                    QRect(kScreenWidth - 4 - 52, kScreenHeight - kToolbarHeight - 4 - 52, 52, 52));
     QObject::connect(cameraButton_, &QToolButton::clicked, this, [this] { snap(cameraButton_); });
+    keyButtons_.emplace_back(Qt::Key_Space, pauseButton_);
+    keyButtons_.emplace_back(Qt::Key_N, cameraButton_);
+    // Clicking anywhere on the editor gives it the keyboard (its buttons never take it).
+    root->setFocusPolicy(Qt::StrongFocus);
+    root->installEventFilter(this);
 
     // The speed panel, parked off screen to the left until the speed button slides it in.
     animationSpeedView_ = new QWidget(root);
@@ -189,6 +202,25 @@ void GameViewController::loadView() {
     };
 
     setView(root);
+}
+
+bool GameViewController::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress || !isViewLoaded() || watched != view())
+        return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const QKeyCombination pressed(key->modifiers() & ~Qt::KeypadModifier, Qt::Key(key->key()));
+    for (const auto& [combination, button] : keyButtons_) {
+        if (combination != pressed)
+            continue;
+        // A key does what a click would, and only where a click could reach the button: not
+        // under an alert, a panel or another screen.
+        QWidget* top = button->window();
+        if (button->isVisible() && button->isEnabled() &&
+            top->childAt(button->mapTo(top, button->rect().center())) == button)
+            button->click();
+        return true;
+    }
+    return false;
 }
 
 void GameViewController::viewDidLoad() {
@@ -514,7 +546,7 @@ void GameViewController::play() {
         platform::Timer::scheduledTimer(period, true, [this](platform::Timer&) { playStep(); });
     isPlaying_ = true;
     pauseButton_->setIcon(iconNamed(QStringLiteral("icon-pause.png")));
-    pauseButton_->setToolTip(QStringLiteral("Pause"));
+    pauseButton_->setToolTip(QStringLiteral("Pause (Space)"));
 }
 
 void GameViewController::playStep() {
@@ -534,7 +566,7 @@ void GameViewController::stop() {
     playTimer_.reset();
     isPlaying_ = false;
     pauseButton_->setIcon(iconNamed(QStringLiteral("icon-play.png")));
-    pauseButton_->setToolTip(QStringLiteral("Play"));
+    pauseButton_->setToolTip(QStringLiteral("Play (Space)"));
 }
 
 void GameViewController::playPause(QObject*) {

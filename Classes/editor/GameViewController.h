@@ -129,6 +129,8 @@ public:
 protected:
     void loadView() override;
     void viewDidLoad() override;
+    // The editor's keys (see loadView), which work its buttons.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void repopulateStage();
@@ -191,4 +193,5 @@ private:
     QAbstractButton* closeButton_ = nullptr;
     SoundsController* soundsController_ = nullptr;
     std::shared_ptr<platform::AlertView> deleteFrameAlert_;
+    std::vector<std::pair<QKeyCombination, QAbstractButton*>> keyButtons_;
 };

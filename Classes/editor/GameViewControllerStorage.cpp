@@ -225,6 +225,9 @@ void GameViewController::saveTimerTick() {
 
 void GameViewController::viewDidAppear(bool) {
     isPresented_ = true;
+    // The keyboard comes back to the editor, unless an alert is waiting for an answer.
+    if (isViewLoaded() && platform::AlertView::visibleAlerts().empty())
+        view()->setFocus();
     if (saveTimer_)
         saveTimer_->invalidate();
     saveTimer_.reset();

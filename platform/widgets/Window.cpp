@@ -162,14 +162,16 @@ void Window::dismiss(AlertView& alert) {
     it->second->hide();
     it->second->deleteLater();
     overlays_.erase(it);
-    // The keyboard goes back to the newest alert still on screen.
+    // The keyboard goes back to the newest alert still on screen, else to the screen on top.
     const auto visible = AlertView::visibleAlerts();
     for (auto a = visible.rbegin(); a != visible.rend(); ++a) {
         if (auto o = overlays_.find(a->get()); o != overlays_.end()) {
             static_cast<AlertOverlay*>(o->second)->takeFocus();
-            break;
+            return;
         }
     }
+    if (root_)
+        root_->topViewController()->view()->setFocus();
 }
 
 QWidget* Window::alertWidget(const AlertView& alert) const {

@@ -1,0 +1,112 @@
+// The editor's keys work its buttons, in the window, as clicks would.
+
+#include "BoundingSprite.h"
+#include "EditorFixture.h"
+#include "TestSupport.h"
+#include "platform/UserDefaults.h"
+#include "platform/widgets/ViewAnimation.h"
+#include "platform/widgets/Window.h"
+
+#include <QApplication>
+#include <QTest>
+
+namespace {
+
+class EditorKeysTest : public EditorTest {
+protected:
+    void SetUp() override {
+        qputenv("KELVORA_HOME", testsupport::makeTempDir().toUtf8());
+        platform::UserDefaults::resetStandardUserDefaults();
+        EditorTest::SetUp();
+        gvc->startScene();
+        window = std::make_unique<platform::Window>();
+        window->setRootViewController(gvc.get());
+        window->show();
+        QApplication::setActiveWindow(window.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
+    void TearDown() override {
+        for (const auto& a : platform::AlertView::visibleAlerts())
+            a->cancel();
+        platform::finishViewAnimations();
+        gvc->view()->setParent(nullptr);
+        window.reset();
+        EditorTest::TearDown();
+        platform::UserDefaults::resetStandardUserDefaults();
+    }
+
+    // Keys go where the user's would: to the widget holding the keyboard.
+    static void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QWidget* focus = QApplication::focusWidget();
+        ASSERT_NE(focus, nullptr);
+        QTest::keyClick(focus, key, modifiers);
+    }
+
+    std::unique_ptr<platform::Window> window;
+};
+
+TEST_F(EditorKeysTest, FramesAreTakenSteppedAndDeletedFromTheKeyboard) {
+    gvc->addSprite(box(Point(100, 100)));
+    press(Qt::Key_N);
+    press(Qt::Key_N);
+    ASSERT_EQ(gvc->frames().size(), 3u);
+    EXPECT_EQ(gvc->currentFrameIndex(), 2);
+    press(Qt::Key_Left);
+    press(Qt::Key_Left);
+    EXPECT_EQ(gvc->currentFrameIndex(), 0);
+    press(Qt::Key_Right);
+    EXPECT_EQ(gvc->currentFrameIndex(), 1);
+
+    // Delete asks first; while it asks, the editor's keys wait.
+    press(Qt::Key_Delete);
+    ASSERT_EQ(platform::AlertView::visibleAlerts().size(), 1u);
+    press(Qt::Key_Left);
+    press(Qt::Key_Delete);
+    EXPECT_EQ(gvc->currentFrameIndex(), 1);
+    EXPECT_EQ(platform::AlertView::visibleAlerts().size(), 1u);
+    answerAlert("Delete current frame?", "Delete");
+    EXPECT_EQ(gvc->frames().size(), 2u);
+    // The keyboard is back with the editor.
+    press(Qt::Key_Left);
+    EXPECT_EQ(gvc->currentFrameIndex(), 0);
+}
+
+TEST_F(EditorKeysTest, SpacePlaysAndStops) {
+    press(Qt::Key_N);
+    press(Qt::Key_Left);
+    press(Qt::Key_Space);
+    EXPECT_TRUE(gvc->isPlaying());
+    // The toolbar is hidden while playing, so are its keys.
+    press(Qt::Key_Left);
+    EXPECT_EQ(gvc->currentFrameIndex(), 0);
+    press(Qt::Key_Space);
+    EXPECT_FALSE(gvc->isPlaying());
+}
+
+TEST_F(EditorKeysTest, CtrlSAsksForANameAndReturnSaves) {
+    gvc->addSprite(box(Point(100, 100)));
+    press(Qt::Key_S, Qt::ControlModifier);
+    ASSERT_EQ(platform::AlertView::visibleAlerts().size(), 1u);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Duel"));
+    press(Qt::Key_Return);
+    EXPECT_TRUE(platform::AlertView::visibleAlerts().empty());
+    EXPECT_GT(gvc->currentSaveId(), 0);
+    EXPECT_FALSE(gvc->isDirty());
+    const QVariantList saves = platform::UserDefaults::standardUserDefaults().arrayForKey("saves");
+    ASSERT_EQ(saves.size(), 1);
+    EXPECT_EQ(saves[0].toMap().value("saveName").toString(), "Duel");
+    press(Qt::Key_N);
+    EXPECT_EQ(gvc->frames().size(), 2u);
+}
+
+TEST_F(EditorKeysTest, KeysDoNothingUnderAnotherScreen) {
+    gvc->showSounds();
+    platform::finishViewAnimations();
+    // Even with the keyboard on the editor, its buttons are covered.
+    QTest::keyClick(gvc->view(), Qt::Key_N);
+    QTest::keyClick(gvc->view(), Qt::Key_Space);
+    EXPECT_EQ(gvc->frames().size(), 1u);
+    EXPECT_FALSE(gvc->isPlaying());
+}
+
+} // namespace
