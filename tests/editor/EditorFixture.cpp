@@ -5,6 +5,8 @@
 #include "Hmn.h"
 #include "SoundManager.h"
 #include "SpeechBubble.h"
+#include "TestSupport.h"
+#include "platform/UserDefaults.h"
 #include "platform/widgets/ViewAnimation.h"
 
 void EditorTest::SetUp() {
@@ -59,4 +61,16 @@ QStringList EditorTest::takePlayed() {
     QStringList p = played;
     played.clear();
     return p;
+}
+
+void FreshHomeEditorTest::SetUp() {
+    qputenv("KELVORA_HOME", testsupport::makeTempDir().toUtf8());
+    platform::UserDefaults::resetStandardUserDefaults();
+    EditorTest::SetUp();
+    gvc->startScene();
+}
+
+void FreshHomeEditorTest::TearDown() {
+    EditorTest::TearDown();
+    platform::UserDefaults::resetStandardUserDefaults();
 }

@@ -32,3 +32,10 @@ protected:
     std::unique_ptr<GameViewController> gvc;
     QStringList played;
 };
+
+// An editor with a fresh home of its own (documents and user defaults), its scene started.
+class FreshHomeEditorTest : public EditorTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+};

@@ -2,7 +2,6 @@
 
 #include "BoundingSprite.h"
 #include "EditorFixture.h"
-#include "TestSupport.h"
 #include "platform/UserDefaults.h"
 #include "platform/widgets/ViewAnimation.h"
 #include "platform/widgets/Window.h"
@@ -12,13 +11,10 @@
 
 namespace {
 
-class EditorKeysTest : public EditorTest {
+class EditorKeysTest : public FreshHomeEditorTest {
 protected:
     void SetUp() override {
-        qputenv("KELVORA_HOME", testsupport::makeTempDir().toUtf8());
-        platform::UserDefaults::resetStandardUserDefaults();
-        EditorTest::SetUp();
-        gvc->startScene();
+        FreshHomeEditorTest::SetUp();
         window = std::make_unique<platform::Window>();
         window->setRootViewController(gvc.get());
         window->show();
@@ -31,8 +27,7 @@ protected:
         platform::finishViewAnimations();
         gvc->view()->setParent(nullptr);
         window.reset();
-        EditorTest::TearDown();
-        platform::UserDefaults::resetStandardUserDefaults();
+        FreshHomeEditorTest::TearDown();
     }
 
     // Keys go where the user's would: to the widget holding the keyboard.

@@ -19,19 +19,8 @@
 
 namespace {
 
-class StorageTest : public EditorTest {
+class StorageTest : public FreshHomeEditorTest {
 protected:
-    void SetUp() override {
-        // A fresh home: documents and user defaults of this test only.
-        qputenv("KELVORA_HOME", testsupport::makeTempDir().toUtf8());
-        platform::UserDefaults::resetStandardUserDefaults();
-        EditorTest::SetUp();
-        gvc->startScene();
-    }
-    void TearDown() override {
-        EditorTest::TearDown();
-        platform::UserDefaults::resetStandardUserDefaults();
-    }
     platform::UserDefaults& defaults() { return platform::UserDefaults::standardUserDefaults(); }
     QVariantList saves() { return defaults().arrayForKey("saves"); }
     QString doc(const QString& name) { return platform::documentPath(name); }
