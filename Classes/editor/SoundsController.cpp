@@ -5,6 +5,7 @@
 #include "SoundEffect.h"
 #include "SoundManager.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPainter>
@@ -84,7 +85,26 @@ void SoundsController::loadView() {
     QObject::connect(tableView_, &QListWidget::itemClicked, this,
                      [this](QListWidgetItem* item) { selectRow(tableView_->row(item)); });
     layout->addWidget(tableView_, 1);
+    tableView_->installEventFilter(this);
+    root->installEventFilter(this);
     setView(root);
+}
+
+bool SoundsController::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Escape) {
+        done();
+        return true;
+    }
+    // Space or Return ticks the row the arrow keys are on, as a click would.
+    if (watched == tableView_ &&
+        (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter)) {
+        selectRow(tableView_->currentRow());
+        return true;
+    }
+    return false;
 }
 
 int SoundsController::numberOfRows() const {
@@ -113,6 +133,14 @@ void SoundsController::reloadData() {
 
 void SoundsController::viewWillAppear(bool) {
     reloadData();
+}
+
+void SoundsController::viewDidAppear(bool) {
+    // The arrow keys start at the first row, which stays unselected until ticked.
+    if (tableView_->count() > 0)
+        tableView_->selectionModel()->setCurrentIndex(tableView_->model()->index(0, 0),
+                                                      QItemSelectionModel::NoUpdate);
+    tableView_->setFocus();
 }
 
 void SoundsController::selectRow(int row) {

@@ -33,9 +33,12 @@ public:
     static QString displayTitle(const QString& title);
 
     void viewWillAppear(bool animated) override;
+    void viewDidAppear(bool animated) override;
 
 protected:
     void loadView() override;
+    // Keys: the arrows move along the list, Space or Return ticks a row, Escape is Done.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     Frame* frame_ = nullptr;

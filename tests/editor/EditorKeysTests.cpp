@@ -2,11 +2,14 @@
 
 #include "BoundingSprite.h"
 #include "EditorFixture.h"
+#include "SoundManager.h"
+#include "SoundsController.h"
 #include "platform/UserDefaults.h"
 #include "platform/widgets/ViewAnimation.h"
 #include "platform/widgets/Window.h"
 
 #include <QApplication>
+#include <QListWidget>
 #include <QTest>
 
 namespace {
@@ -90,6 +93,31 @@ TEST_F(EditorKeysTest, CtrlSAsksForANameAndReturnSaves) {
     const QVariantList saves = platform::UserDefaults::standardUserDefaults().arrayForKey("saves");
     ASSERT_EQ(saves.size(), 1);
     EXPECT_EQ(saves[0].toMap().value("saveName").toString(), "Duel");
+    press(Qt::Key_N);
+    EXPECT_EQ(gvc->frames().size(), 2u);
+}
+
+TEST_F(EditorKeysTest, SoundsAreTickedFromTheKeyboard) {
+    gvc->showSounds();
+    platform::finishViewAnimations();
+    EXPECT_EQ(QApplication::focusWidget(), gvc->soundsController()->tableView());
+    press(Qt::Key_Space);
+    press(Qt::Key_Down);
+    press(Qt::Key_Down);
+    press(Qt::Key_Return);
+    const auto& catalogue = SoundManager::sharedSoundMgr().sounds();
+    const auto& sounds = gvc->currentFrame()->sounds();
+    ASSERT_EQ(sounds.size(), 2u);
+    EXPECT_EQ(sounds[0], catalogue[0]);
+    EXPECT_EQ(sounds[1], catalogue[2]);
+    press(Qt::Key_Return);
+    EXPECT_EQ(gvc->currentFrame()->sounds().size(), 1u);
+    EXPECT_EQ(takePlayed().size(), 3);
+
+    press(Qt::Key_Escape);
+    platform::finishViewAnimations();
+    EXPECT_EQ(gvc->modalViewController(), nullptr);
+    // Back in the editor, its keys work again.
     press(Qt::Key_N);
     EXPECT_EQ(gvc->frames().size(), 2u);
 }
