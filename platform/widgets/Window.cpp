@@ -50,12 +50,11 @@ public:
             message->setAlignment(Qt::AlignCenter);
             layout->addWidget(message);
         }
-        std::weak_ptr<AlertView> weak = alert.shared_from_this();
         if (alert.hasTextField()) {
             auto* field = new QLineEdit(alert.text(), panel);
             field->setPlaceholderText(alert.placeholder());
             field->setObjectName(QStringLiteral("alertText"));
-            QObject::connect(field, &QLineEdit::textChanged, [weak](const QString& t) {
+            QObject::connect(field, &QLineEdit::textChanged, [weak = alert_](const QString& t) {
                 if (auto a = weak.lock())
                     a->setText(t);
             });
@@ -68,7 +67,7 @@ public:
             b->setObjectName(QStringLiteral("alertButton%1").arg(i));
             if (i == alert.cancelButtonIndex())
                 b->setAutoDefault(false);
-            QObject::connect(b, &QPushButton::clicked, [weak, i] {
+            QObject::connect(b, &QPushButton::clicked, [weak = alert_, i] {
                 if (auto a = weak.lock())
                     a->dismissWithClickedButtonIndex(i, true);
             });
