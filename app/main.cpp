@@ -1,6 +1,7 @@
-#include "CCDirector.h"
-#include "Exception.h"
-#include "GameViewController.h"
+#include "base/Exception.h"
+#include "editor/GameViewController.h"
+#include "engine/CCDirector.h"
+#include "engine/CCTextureCache.h"
 #include "platform/Log.h"
 #include "platform/Paths.h"
 #include "platform/widgets/Window.h"
@@ -57,6 +58,8 @@ int main(int argc, char** argv) {
         Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
 
     KelvoraApplication app(argc, argv);
+
+    CCTextureCache::setResourceLocator(&platform::resourcePath);
     // Numbers in files are written and read with a decimal point, whatever the user's locale.
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setOrganizationName(QStringLiteral("Kelvora"));

@@ -1,4 +1,6 @@
 // Shared main of the benchmark programs: offscreen Qt, dummy audio, a scratch KELVORA_HOME.
+#include "engine/CCTextureCache.h"
+#include "platform/Paths.h"
 #include <benchmark/benchmark.h>
 
 #ifdef KELVORA_BENCH_WIDGETS
@@ -21,6 +23,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("KELVORA_RESOURCES"))
         qputenv("KELVORA_RESOURCES", KELVORA_BENCH_RESOURCES);
     BenchApplication app(argc, argv);
+    CCTextureCache::setResourceLocator(&platform::resourcePath);
     std::setlocale(LC_NUMERIC, "C");
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))

@@ -1,6 +1,6 @@
-#include "CCAction.h"
+#include "engine/CCAction.h"
 
-#include "CCNode.h"
+#include "engine/CCNode.h"
 
 #include <algorithm>
 #include <cfloat>

@@ -1,4 +1,4 @@
-#include "CCCamera.h"
+#include "engine/CCCamera.h"
 
 #include <cfloat>
 

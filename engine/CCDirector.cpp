@@ -1,8 +1,8 @@
-#include "CCDirector.h"
+#include "engine/CCDirector.h"
 
-#include "CCScheduler.h"
-#include "CCTextureCache.h"
-#include "Renderer.h"
+#include "engine/CCScheduler.h"
+#include "engine/CCTextureCache.h"
+#include "engine/Renderer.h"
 
 #include <QPainter>
 #include <QTimer>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CCScene.h"
-#include "Types.h"
+#include "base/Types.h"
+#include "engine/CCScene.h"
 
 #include <QElapsedTimer>
 #include <QImage>

@@ -1,7 +1,7 @@
-#include "CCLabelTTF.h"
+#include "engine/CCLabelTTF.h"
 
-#include "CCDirector.h"
-#include "CCTextureCache.h"
+#include "engine/CCDirector.h"
+#include "engine/CCTextureCache.h"
 
 #include <QFontDatabase>
 #include <QPainter>

@@ -1,7 +1,7 @@
-#include "CCLayer.h"
+#include "engine/CCLayer.h"
 
-#include "CCDirector.h"
-#include "Renderer.h"
+#include "engine/CCDirector.h"
+#include "engine/Renderer.h"
 
 CCLayer::CCLayer() {
     setAnchorPoint(Point(0.5f, 0.5f));

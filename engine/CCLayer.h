@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CCAction.h"
-#include "CCNode.h"
-#include "CCTouchDispatcher.h"
+#include "engine/CCAction.h"
+#include "engine/CCNode.h"
+#include "engine/CCTouchDispatcher.h"
 
 // A full-window node positioned by its lower-left corner that can receive touches.
 class CCLayer : public CCNode, public CCStandardTouchDelegate {

@@ -1,12 +1,12 @@
-#include "CCNode.h"
+#include "engine/CCNode.h"
 
-#include "CCAction.h"
-#include "CCCamera.h"
-#include "CCDirector.h"
-#include "CCScheduler.h"
-#include "CCTouch.h"
-#include "Exception.h"
-#include "Renderer.h"
+#include "base/Exception.h"
+#include "engine/CCAction.h"
+#include "engine/CCCamera.h"
+#include "engine/CCDirector.h"
+#include "engine/CCScheduler.h"
+#include "engine/CCTouch.h"
+#include "engine/Renderer.h"
 
 #include <algorithm>
 #include <numbers>

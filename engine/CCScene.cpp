@@ -1,6 +1,6 @@
-#include "CCScene.h"
+#include "engine/CCScene.h"
 
-#include "CCDirector.h"
+#include "engine/CCDirector.h"
 
 CCScene::CCScene() {
     setIsRelativeAnchorPoint(false);

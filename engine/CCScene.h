@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CCNode.h"
+#include "engine/CCNode.h"
 
 // The root of a tree that the director runs.
 class CCScene : public CCNode {

@@ -1,6 +1,6 @@
-#include "CCScheduler.h"
+#include "engine/CCScheduler.h"
 
-#include "CCAction.h"
+#include "engine/CCAction.h"
 
 #include <algorithm>
 

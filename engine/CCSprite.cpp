@@ -1,10 +1,10 @@
-#include "CCSprite.h"
+#include "engine/CCSprite.h"
 
-#include "CCDirector.h"
-#include "CCLayer.h"
-#include "CCTextureCache.h"
-#include "Exception.h"
-#include "Renderer.h"
+#include "base/Exception.h"
+#include "engine/CCDirector.h"
+#include "engine/CCLayer.h"
+#include "engine/CCTextureCache.h"
+#include "engine/Renderer.h"
 
 CCSprite::CCSprite() {
     setAnchorPoint(Point(0.5f, 0.5f));

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "CCAction.h"
-#include "CCNode.h"
-#include "CCTexture2D.h"
-#include "Renderer.h"
+#include "engine/CCAction.h"
+#include "engine/CCNode.h"
+#include "engine/CCTexture2D.h"
+#include "engine/Renderer.h"
 
 #include <QImage>
 #include <QString>

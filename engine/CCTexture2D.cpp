@@ -1,4 +1,4 @@
-#include "CCTexture2D.h"
+#include "engine/CCTexture2D.h"
 
 CCTexture2D::CCTexture2D(QImage image, float pointsPerPixel)
     // Opaque pictures (backgrounds) stay opaque, so drawing them is a plain copy.

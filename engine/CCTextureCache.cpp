@@ -1,7 +1,6 @@
-#include "CCTextureCache.h"
+#include "engine/CCTextureCache.h"
 
-#include "CCDirector.h"
-#include "platform/Paths.h"
+#include "engine/CCDirector.h"
 
 #include <QFileInfo>
 #include <QImageReader>
@@ -29,10 +28,18 @@ QString CCTextureCache::removeHdSuffix(const QString& fileName) {
     return out;
 }
 
+namespace {
+CCTextureCache::ResourceLocator resourceLocator = nullptr;
+}
+
+void CCTextureCache::setResourceLocator(ResourceLocator locator) {
+    resourceLocator = locator;
+}
+
 QString CCTextureCache::fullPath(const QString& fileName) {
-    if (QFileInfo(fileName).isAbsolute())
+    if (QFileInfo(fileName).isAbsolute() || !resourceLocator)
         return fileName;
-    return platform::resourcePath(fileName);
+    return resourceLocator(fileName);
 }
 
 static QImage loadImage(const QString& path) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CCTexture2D.h"
+#include "engine/CCTexture2D.h"
 
 #include <QHash>
 #include <QString>
@@ -24,6 +24,10 @@ public:
     static QString hdName(const QString& fileName);         // "a/gun.png" -> "a/gun-hd.png"
     static QString removeHdSuffix(const QString& fileName); // "a/gun-hd.png" -> "a/gun.png"
     static QString fullPath(const QString& fileName);
+    // Where relative picture names are found: the program tells the cache at start-up (the
+    // engine knows nothing of the folders it runs in). Without one, names are used as they are.
+    using ResourceLocator = QString (*)(const QString& fileName);
+    static void setResourceLocator(ResourceLocator locator);
 
 private:
     QHash<QString, CCTexture2DPtr> textures_;

@@ -1,6 +1,6 @@
-#include "CCTouchDispatcher.h"
+#include "engine/CCTouchDispatcher.h"
 
-#include "Exception.h"
+#include "base/Exception.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CCTouch.h"
+#include "engine/CCTouch.h"
 
 #include <vector>
 

@@ -1,6 +1,6 @@
-#include "Renderer.h"
+#include "engine/Renderer.h"
 
-#include "CCTexture2D.h"
+#include "engine/CCTexture2D.h"
 
 #include <QPainter>
 

@@ -1,4 +1,4 @@
-#include "DurableFile.h"
+#include "document/DurableFile.h"
 
 #include <QFile>
 

@@ -1,7 +1,7 @@
-#include "Frame.h"
+#include "document/Frame.h"
 
-#include "Hmn.h"
-#include "SoundEffect.h"
+#include "items/Hmn.h"
+#include "sounds/SoundEffect.h"
 
 #include <algorithm>
 

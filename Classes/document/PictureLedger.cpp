@@ -1,4 +1,4 @@
-#include "PictureLedger.h"
+#include "document/PictureLedger.h"
 
 #include <QFile>
 

@@ -1,6 +1,6 @@
-#include "SaveFiles.h"
+#include "document/SaveFiles.h"
 
-#include "DurableFile.h"
+#include "document/DurableFile.h"
 
 #include "platform/Log.h"
 #include "platform/PropertyList.h"

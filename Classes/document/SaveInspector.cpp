@@ -1,9 +1,9 @@
-#include "SaveInspector.h"
+#include "document/SaveInspector.h"
 
-#include "Frame.h"
-#include "SerializableSprite.h"
-#include "SoundEffect.h"
-#include "SoundManager.h"
+#include "document/Frame.h"
+#include "items/SerializableSprite.h"
+#include "sounds/SoundEffect.h"
+#include "sounds/SoundManager.h"
 
 #include <QCryptographicHash>
 #include <QJsonArray>

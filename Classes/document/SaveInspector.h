@@ -1,7 +1,7 @@
 #pragma once
 
-#include "SaveReader.h"
-#include "SaveSnapshot.h"
+#include "document/SaveReader.h"
+#include "document/SaveSnapshot.h"
 
 #include <QJsonObject>
 #include <QJsonValue>

@@ -1,13 +1,13 @@
-#include "SaveReader.h"
+#include "document/SaveReader.h"
 
-#include "DictionaryValues.h"
-#include "DurableFile.h"
-#include "Frame.h"
-#include "ItemRegistry.h"
-#include "PictureLedger.h"
-#include "SaveFiles.h"
-#include "SoundManager.h"
-#include "Worker.h"
+#include "document/DurableFile.h"
+#include "document/Frame.h"
+#include "document/PictureLedger.h"
+#include "document/SaveFiles.h"
+#include "document/Worker.h"
+#include "items/DictionaryValues.h"
+#include "items/ItemRegistry.h"
+#include "sounds/SoundManager.h"
 
 #include "platform/PropertyList.h"
 

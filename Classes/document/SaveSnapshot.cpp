@@ -1,6 +1,6 @@
-#include "SaveSnapshot.h"
+#include "document/SaveSnapshot.h"
 
-#include "Frame.h"
+#include "document/Frame.h"
 
 SaveSnapshot SaveSnapshot::fromFrames(const std::vector<std::unique_ptr<Frame>>& frames,
                                       int background, const QImage& customBackgroundImage,

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SaveSnapshot.h"
+#include "document/SaveSnapshot.h"
 
 #include "platform/Paths.h"
 

@@ -1,18 +1,18 @@
-#include "GameViewController.h"
+#include "editor/GameViewController.h"
 
-#include "CCDirector.h"
-#include "CCLabelTTF.h"
-#include "CCTextureCache.h"
-#include "CopyingSprite.h"
-#include "Hmn.h"
-#include "SoundEffect.h"
-#include "SoundsController.h"
-#include "SpeechBubble.h"
-#include "SpeedSlider.h"
+#include "editor/SoundsController.h"
+#include "editor/SpeedSlider.h"
+#include "engine/CCDirector.h"
+#include "engine/CCLabelTTF.h"
+#include "engine/CCTextureCache.h"
+#include "items/CopyingSprite.h"
+#include "items/Hmn.h"
+#include "items/SpeechBubble.h"
 #include "platform/Log.h"
 #include "platform/Paths.h"
 #include "platform/widgets/SceneView.h"
 #include "platform/widgets/ViewAnimation.h"
+#include "sounds/SoundEffect.h"
 
 #include <QHBoxLayout>
 #include <QIcon>

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "CCLayer.h"
-#include "CCScene.h"
-#include "Frame.h"
-#include "FrameLayer.h"
-#include "StageController.h"
+#include "document/Frame.h"
+#include "engine/CCLayer.h"
+#include "engine/CCScene.h"
 #include "platform/AlertView.h"
 #include "platform/Timer.h"
 #include "platform/widgets/ViewController.h"
+#include "stage/FrameLayer.h"
+#include "stage/StageController.h"
 
 #include <QAbstractButton>
 #include <QImage>

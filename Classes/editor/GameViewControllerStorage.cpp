@@ -1,17 +1,17 @@
 // Saving, loading, the automatic save and closing the editor.
-#include "GameViewController.h"
+#include "editor/GameViewController.h"
 
-#include "CCDirector.h"
-#include "Hmn.h"
-#include "SaveReader.h"
-#include "SaveSnapshot.h"
-#include "SaveWriter.h"
-#include "SoundEffect.h"
-#include "SpeedSlider.h"
+#include "document/SaveReader.h"
+#include "document/SaveSnapshot.h"
+#include "document/SaveWriter.h"
+#include "editor/SpeedSlider.h"
+#include "engine/CCDirector.h"
+#include "items/Hmn.h"
 #include "platform/Log.h"
 #include "platform/RunLoop.h"
 #include "platform/UserDefaults.h"
 #include "platform/widgets/ViewAnimation.h"
+#include "sounds/SoundEffect.h"
 
 #include <QLabel>
 

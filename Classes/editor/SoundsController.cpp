@@ -1,9 +1,9 @@
-#include "SoundsController.h"
+#include "editor/SoundsController.h"
 
-#include "CCDirector.h"
-#include "Frame.h"
-#include "SoundEffect.h"
-#include "SoundManager.h"
+#include "document/Frame.h"
+#include "engine/CCDirector.h"
+#include "sounds/SoundEffect.h"
+#include "sounds/SoundManager.h"
 
 #include <QKeyEvent>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "SpeedSlider.h"
+#include "editor/SpeedSlider.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "AK47.h"
+#include "items/AK47.h"
 
 std::shared_ptr<AK47> AK47::ak47WithOrientation(int orientation) {
     return ccCreate<AK47>([orientation](AK47& w) { return w.initWithOrientation(orientation); });

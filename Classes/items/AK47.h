@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Gun.h"
+#include "items/Gun.h"
 
 // An AK-47.
 class AK47 : public Gun {

@@ -1,6 +1,6 @@
-#include "BoundingSprite.h"
+#include "items/BoundingSprite.h"
 
-#include "SerializableSprite.h"
+#include "items/SerializableSprite.h"
 
 std::shared_ptr<BoundingSprite> BoundingSprite::spriteWithFile(const QString& fileName) {
     return ccCreate<BoundingSprite>([&](BoundingSprite& s) { return s.initWithFile(fileName); });

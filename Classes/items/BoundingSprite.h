@@ -1,7 +1,7 @@
 #pragma once
 
-#include "BRect.h"
-#include "LockingSprite.h"
+#include "items/BRect.h"
+#include "items/LockingSprite.h"
 
 #include <vector>
 

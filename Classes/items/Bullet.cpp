@@ -1,7 +1,7 @@
-#include "Bullet.h"
+#include "items/Bullet.h"
 
-#include "CCLayer.h"
-#include "SerializableSprite.h"
+#include "engine/CCLayer.h"
+#include "items/SerializableSprite.h"
 
 std::shared_ptr<Bullet> Bullet::spriteWithFile(const QString& fileName) {
     return ccCreate<Bullet>([&](Bullet& b) { return b.initWithFile(fileName); });

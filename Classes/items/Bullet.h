@@ -1,6 +1,6 @@
 #pragma once
 
-#include "LockingSprite.h"
+#include "items/LockingSprite.h"
 
 // A projectile. Its hit area is enlarged so that the small picture is easy to pick.
 class Bullet : public LockingSprite {

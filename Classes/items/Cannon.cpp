@@ -1,4 +1,4 @@
-#include "Cannon.h"
+#include "items/Cannon.h"
 
 std::shared_ptr<Cannon> Cannon::cannonWithOrientation(int orientation) {
     return ccCreate<Cannon>(

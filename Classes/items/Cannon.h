@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Gun.h"
+#include "items/Gun.h"
 
 // A cannon; the ball leaves 10 points below the base firing point.
 class Cannon : public Gun {

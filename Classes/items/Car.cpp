@@ -1,6 +1,6 @@
-#include "Car.h"
+#include "items/Car.h"
 
-#include "SerializableSprite.h"
+#include "items/SerializableSprite.h"
 
 std::shared_ptr<Car> Car::car() {
     return ccCreate<Car>([](Car& t) { return t.initCar(); });

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "BoundingSprite.h"
+#include "items/BoundingSprite.h"
 
 // A car: only its body and cabin are solid.
 class Car : public BoundingSprite {

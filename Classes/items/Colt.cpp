@@ -1,4 +1,4 @@
-#include "Colt.h"
+#include "items/Colt.h"
 
 std::shared_ptr<Colt> Colt::coltWithOrientation(int orientation) {
     return ccCreate<Colt>([orientation](Colt& w) { return w.initWithOrientation(orientation); });

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Gun.h"
+#include "items/Gun.h"
 
 // A colt; it fires 10 points in from the picture's end.
 class Colt : public Gun {

@@ -1,9 +1,9 @@
-#include "CopyingSprite.h"
+#include "items/CopyingSprite.h"
 
-#include "Joint.h"
-#include "JointedSprite.h"
-#include "LockingSprite.h"
-#include "TapingSprite.h"
+#include "items/Joint.h"
+#include "items/JointedSprite.h"
+#include "items/LockingSprite.h"
+#include "items/TapingSprite.h"
 
 bool initCopyOfSprite(CCSprite& copy, const CCSprite& source) {
     // Creating a sprite from no name is an engine contract failure; a copy just fails.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CCSprite.h"
+#include "engine/CCSprite.h"
 
 #include <memory>
 

@@ -1,4 +1,4 @@
-#include "DictionaryValues.h"
+#include "items/DictionaryValues.h"
 
 #include <cfloat>
 #include <cmath>

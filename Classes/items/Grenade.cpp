@@ -1,4 +1,4 @@
-#include "Grenade.h"
+#include "items/Grenade.h"
 
 std::shared_ptr<Grenade> Grenade::grenadeWithOrientation(int orientation) {
     return ccCreate<Grenade>(

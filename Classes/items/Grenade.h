@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Weapon.h"
+#include "items/Weapon.h"
 
 // A grenade, thrown: the weapon itself travels.
 class Grenade : public Weapon {

@@ -1,4 +1,4 @@
-#include "Gun.h"
+#include "items/Gun.h"
 
 std::shared_ptr<Gun> Gun::gunWithOrientation(int orientation) {
     return ccCreate<Gun>([orientation](Gun& g) { return g.initWithOrientation(orientation); });

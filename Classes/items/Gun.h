@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Weapon.h"
+#include "items/Weapon.h"
 
 // A firearm: it owns a bullet, which a shot puts on the stage at the firing point.
 class Gun : public Weapon {

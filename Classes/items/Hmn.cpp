@@ -1,7 +1,7 @@
-#include "Hmn.h"
+#include "items/Hmn.h"
 
-#include "Renderer.h"
-#include "SerializableSprite.h"
+#include "engine/Renderer.h"
+#include "items/SerializableSprite.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "JointedSprite.h"
-#include "LockingSprite.h"
-#include "SpritePositionDelegate.h"
+#include "items/JointedSprite.h"
+#include "items/LockingSprite.h"
+#include "items/SpritePositionDelegate.h"
 
 #include <array>
 #include <cstdint>

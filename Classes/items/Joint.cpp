@@ -1,8 +1,8 @@
-#include "Joint.h"
+#include "items/Joint.h"
 
-#include "CCDirector.h"
-#include "CCLayer.h"
-#include "JointedSprite.h"
+#include "engine/CCDirector.h"
+#include "engine/CCLayer.h"
+#include "items/JointedSprite.h"
 
 #include <algorithm>
 #include <cmath>

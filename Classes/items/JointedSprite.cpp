@@ -1,4 +1,4 @@
-#include "JointedSprite.h"
+#include "items/JointedSprite.h"
 
 JointedSprite::~JointedSprite() {
     // Whoever discards a figure should have torn it down; if not, no other joint may keep

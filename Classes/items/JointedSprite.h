@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CCSprite.h"
-#include "Joint.h"
-#include "SpritePositionDelegate.h"
+#include "engine/CCSprite.h"
+#include "items/Joint.h"
+#include "items/SpritePositionDelegate.h"
 
 #include <memory>
 

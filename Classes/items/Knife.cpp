@@ -1,4 +1,4 @@
-#include "Knife.h"
+#include "items/Knife.h"
 
 std::shared_ptr<Knife> Knife::knifeWithOrientation(int orientation) {
     return ccCreate<Knife>([orientation](Knife& w) { return w.initWithOrientation(orientation); });

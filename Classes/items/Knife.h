@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Weapon.h"
+#include "items/Weapon.h"
 
 // A knife, thrown: the weapon itself travels.
 class Knife : public Weapon {

@@ -1,4 +1,4 @@
-#include "LazerGun.h"
+#include "items/LazerGun.h"
 
 std::shared_ptr<LazerGun> LazerGun::lazerGunWithOrientation(int orientation) {
     return ccCreate<LazerGun>(

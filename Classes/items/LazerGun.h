@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Gun.h"
+#include "items/Gun.h"
 
 // A laser gun; its beam uses the same picture in both facings.
 class LazerGun : public Gun {

@@ -1,7 +1,7 @@
-#include "LockingSprite.h"
+#include "items/LockingSprite.h"
 
-#include "CopyingSprite.h"
-#include "SerializableSprite.h"
+#include "items/CopyingSprite.h"
+#include "items/SerializableSprite.h"
 
 std::shared_ptr<LockingSprite> LockingSprite::copy() const {
     auto item = std::dynamic_pointer_cast<LockingSprite>(copyWithZone());

@@ -1,4 +1,4 @@
-#include "M16.h"
+#include "items/M16.h"
 
 std::shared_ptr<M16> M16::m16WithOrientation(int orientation) {
     return ccCreate<M16>([orientation](M16& w) { return w.initWithOrientation(orientation); });

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Gun.h"
+#include "items/Gun.h"
 
 // An M16; it fires 3 points right of and 3 below the base firing point.
 class M16 : public Gun {

@@ -1,4 +1,4 @@
-#include "Machinegun.h"
+#include "items/Machinegun.h"
 
 std::shared_ptr<Machinegun> Machinegun::machinegunWithOrientation(int orientation) {
     return ccCreate<Machinegun>(

@@ -1,4 +1,4 @@
-#include "PaintBallGun.h"
+#include "items/PaintBallGun.h"
 
 std::shared_ptr<PaintBallGun> PaintBallGun::paintBallGunWithOrientation(int orientation) {
     return ccCreate<PaintBallGun>(

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Gun.h"
+#include "items/Gun.h"
 
 // A paint-ball gun; its ball is the cannon ball's picture at scale 0.3.
 class PaintBallGun : public Gun {

@@ -1,4 +1,4 @@
-#include "Pistol.h"
+#include "items/Pistol.h"
 
 std::shared_ptr<Pistol> Pistol::pistolWithOrientation(int orientation) {
     return ccCreate<Pistol>(

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Gun.h"
+#include "items/Gun.h"
 
 // A pistol; its short barrel fires 12 points in from the picture's end and 8 lower.
 class Pistol : public Gun {

@@ -1,4 +1,4 @@
-#include "Rifle.h"
+#include "items/Rifle.h"
 
 std::shared_ptr<Rifle> Rifle::rifleWithOrientation(int orientation) {
     return ccCreate<Rifle>([orientation](Rifle& w) { return w.initWithOrientation(orientation); });

@@ -1,4 +1,4 @@
-#include "RocketLauncher.h"
+#include "items/RocketLauncher.h"
 
 std::shared_ptr<RocketLauncher> RocketLauncher::rocketLauncherWithOrientation(int orientation) {
     return ccCreate<RocketLauncher>(

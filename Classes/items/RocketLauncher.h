@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Gun.h"
+#include "items/Gun.h"
 
 // A rocket launcher.
 class RocketLauncher : public Gun {

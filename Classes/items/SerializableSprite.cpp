@@ -1,11 +1,11 @@
-#include "SerializableSprite.h"
+#include "items/SerializableSprite.h"
 
-#include "Car.h"
-#include "Joint.h"
-#include "JointedSprite.h"
-#include "LockingSprite.h"
-#include "TapingSprite.h"
-#include "Tree.h"
+#include "items/Car.h"
+#include "items/Joint.h"
+#include "items/JointedSprite.h"
+#include "items/LockingSprite.h"
+#include "items/TapingSprite.h"
+#include "items/Tree.h"
 
 QVariantMap genericSerialize(const CCSprite& sprite, const QString& className) {
     QVariantMap d;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CCSprite.h"
-#include "DictionaryValues.h"
+#include "engine/CCSprite.h"
+#include "items/DictionaryValues.h"
 
 #include <QString>
 #include <QVariantMap>

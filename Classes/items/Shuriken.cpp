@@ -1,4 +1,4 @@
-#include "Shuriken.h"
+#include "items/Shuriken.h"
 
 std::shared_ptr<Shuriken> Shuriken::shurikenWithOrientation(int orientation) {
     return ccCreate<Shuriken>(

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Weapon.h"
+#include "items/Weapon.h"
 
 // A shuriken, thrown from its centre: the weapon itself travels.
 class Shuriken : public Weapon {

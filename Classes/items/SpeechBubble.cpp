@@ -1,6 +1,6 @@
-#include "SpeechBubble.h"
+#include "items/SpeechBubble.h"
 
-#include "SerializableSprite.h"
+#include "items/SerializableSprite.h"
 
 namespace {
 const QString kFont = QStringLiteral("Helvetica");

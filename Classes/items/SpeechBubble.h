@@ -1,7 +1,7 @@
 #pragma once
 
-#include "BoundingSprite.h"
-#include "CCLabelTTF.h"
+#include "engine/CCLabelTTF.h"
+#include "items/BoundingSprite.h"
 
 // A speech bubble: a prop with a text label inside. The label is always the bubble's first
 // child; shorter texts sit lower in the bubble, a 60-point tall text is centred.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Types.h"
+#include "base/Types.h"
 
 // Told by a limb of every position it is given, before the position takes effect.
 class SpritePositionDelegate {

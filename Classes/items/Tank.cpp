@@ -1,4 +1,4 @@
-#include "Tank.h"
+#include "items/Tank.h"
 
 std::shared_ptr<Tank> Tank::tankWithOrientation(int orientation) {
     return ccCreate<Tank>([orientation](Tank& w) { return w.initWithOrientation(orientation); });

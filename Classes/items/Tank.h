@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Gun.h"
+#include "items/Gun.h"
 
 // A tank; its gun sits 23 points above the base firing point, whatever the turn.
 class Tank : public Gun {

@@ -1,4 +1,4 @@
-#include "TapingSprite.h"
+#include "items/TapingSprite.h"
 
 std::shared_ptr<TapingSprite> TapingSprite::spriteWithFile(const QString& fileName) {
     return ccCreate<TapingSprite>([&](TapingSprite& s) { return s.initWithFile(fileName); });

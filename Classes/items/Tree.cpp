@@ -1,6 +1,6 @@
-#include "Tree.h"
+#include "items/Tree.h"
 
-#include "SerializableSprite.h"
+#include "items/SerializableSprite.h"
 
 std::shared_ptr<Tree> Tree::tree() {
     return ccCreate<Tree>([](Tree& t) { return t.initTree(); });

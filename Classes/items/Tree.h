@@ -1,6 +1,6 @@
 #pragma once
 
-#include "BoundingSprite.h"
+#include "items/BoundingSprite.h"
 
 // A tree: only its crown and trunk are solid.
 class Tree : public BoundingSprite {

@@ -1,6 +1,6 @@
-#include "Weapon.h"
+#include "items/Weapon.h"
 
-#include "Exception.h"
+#include "base/Exception.h"
 
 #include <cmath>
 #include <numbers>

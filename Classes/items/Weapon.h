@@ -1,9 +1,9 @@
 #pragma once
 
-#include "Bullet.h"
-#include "DictionaryValues.h"
-#include "LockingSprite.h"
-#include "SerializableSprite.h"
+#include "items/Bullet.h"
+#include "items/DictionaryValues.h"
+#include "items/LockingSprite.h"
+#include "items/SerializableSprite.h"
 
 #include <memory>
 

@@ -1,4 +1,4 @@
-#include "SoundEffect.h"
+#include "sounds/SoundEffect.h"
 
 #include "platform/Log.h"
 #include "platform/Sound.h"

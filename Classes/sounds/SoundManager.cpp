@@ -1,6 +1,6 @@
-#include "SoundManager.h"
+#include "sounds/SoundManager.h"
 
-#include "Exception.h"
+#include "base/Exception.h"
 #include "platform/Paths.h"
 
 #include <QDir>

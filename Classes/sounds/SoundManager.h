@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SoundEffect.h"
+#include "sounds/SoundEffect.h"
 
 #include <QStringList>
 #include <QVariantMap>

@@ -1,6 +1,6 @@
-#include "FrameLayer.h"
+#include "stage/FrameLayer.h"
 
-#include "Hmn.h"
+#include "items/Hmn.h"
 
 std::shared_ptr<FrameLayer> FrameLayer::layerWithColor(ccColor4B color, float width, float height) {
     auto l = std::make_shared<FrameLayer>();

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CCLayer.h"
-#include "CCSprite.h"
+#include "engine/CCLayer.h"
+#include "engine/CCSprite.h"
 
 #include <memory>
 

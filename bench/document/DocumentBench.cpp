@@ -6,22 +6,22 @@
 // Counters: the libplist times of the same repetition and the save's or load's ratio to them;
 // max_pump_gap_ms; peak_MB (VmHWM of a process that only loads the save).
 
-#include "BoundingSprite.h"
-#include "Car.h"
-#include "Grenade.h"
-#include "Gun.h"
-#include "Hmn.h"
-#include "Joint.h"
-#include "Knife.h"
-#include "Rifle.h"
-#include "SaveFiles.h"
-#include "SaveReader.h"
-#include "SaveWriter.h"
-#include "Shuriken.h"
-#include "SoundManager.h"
-#include "SpeechBubble.h"
-#include "Tank.h"
-#include "Tree.h"
+#include "document/SaveFiles.h"
+#include "document/SaveReader.h"
+#include "document/SaveWriter.h"
+#include "items/BoundingSprite.h"
+#include "items/Car.h"
+#include "items/Grenade.h"
+#include "items/Gun.h"
+#include "items/Hmn.h"
+#include "items/Joint.h"
+#include "items/Knife.h"
+#include "items/Rifle.h"
+#include "items/Shuriken.h"
+#include "items/SpeechBubble.h"
+#include "items/Tank.h"
+#include "items/Tree.h"
+#include "sounds/SoundManager.h"
 
 #include <benchmark/benchmark.h>
 

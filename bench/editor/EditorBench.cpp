@@ -1,12 +1,12 @@
 // Taking a frame and one playback tick on a stage of 50 items: a shot takes a frame every
 // 1/60 s, so both must stay well inside that.
-#include "BoundingSprite.h"
-#include "GameViewController.h"
-#include "Hmn.h"
-#include "Knife.h"
-#include "Pistol.h"
-#include "SpeechBubble.h"
-#include "Tree.h"
+#include "editor/GameViewController.h"
+#include "items/BoundingSprite.h"
+#include "items/Hmn.h"
+#include "items/Knife.h"
+#include "items/Pistol.h"
+#include "items/SpeechBubble.h"
+#include "items/Tree.h"
 
 #include <QApplication>
 

@@ -1,7 +1,7 @@
 // Drawing a full stage and converting points through a nested tree.
-#include "CCDirector.h"
-#include "CCLayer.h"
-#include "CCSprite.h"
+#include "engine/CCDirector.h"
+#include "engine/CCLayer.h"
+#include "engine/CCSprite.h"
 
 #include <QImage>
 #include <QPainter>

@@ -1,18 +1,18 @@
 // Item costs on the paths the editor repeats: a joint drag on every touch move, copying a frame
 // on every snapshot, storing and reading a figure on every save and load.
-#include "BoundingSprite.h"
-#include "Bullet.h"
-#include "Car.h"
-#include "CopyingSprite.h"
-#include "Gun.h"
-#include "Hmn.h"
-#include "Knife.h"
-#include "Pistol.h"
-#include "Rifle.h"
-#include "Shuriken.h"
-#include "SpeechBubble.h"
-#include "Tank.h"
-#include "Tree.h"
+#include "items/BoundingSprite.h"
+#include "items/Bullet.h"
+#include "items/Car.h"
+#include "items/CopyingSprite.h"
+#include "items/Gun.h"
+#include "items/Hmn.h"
+#include "items/Knife.h"
+#include "items/Pistol.h"
+#include "items/Rifle.h"
+#include "items/Shuriken.h"
+#include "items/SpeechBubble.h"
+#include "items/Tank.h"
+#include "items/Tree.h"
 
 #include <QByteArray>
 

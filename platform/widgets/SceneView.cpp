@@ -1,6 +1,6 @@
 #include "SceneView.h"
 
-#include "CCTouchDispatcher.h"
+#include "engine/CCTouchDispatcher.h"
 
 #include <QApplication>
 #include <QMouseEvent>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CCDirector.h"
-#include "CCTouch.h"
+#include "engine/CCDirector.h"
+#include "engine/CCTouch.h"
 
 #include <QElapsedTimer>
 #include <QHash>

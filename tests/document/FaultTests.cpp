@@ -5,11 +5,11 @@
 
 #include "../fuzz/SaveFuzzInput.h"
 
-#include "Frame.h"
-#include "SaveFiles.h"
-#include "SaveInspector.h"
-#include "SpeechBubble.h"
 #include "TestSupport.h"
+#include "document/Frame.h"
+#include "document/SaveFiles.h"
+#include "document/SaveInspector.h"
+#include "items/SpeechBubble.h"
 
 #include "platform/PropertyList.h"
 

@@ -3,11 +3,11 @@
 
 #include "SaveTestSupport.h"
 
-#include "Frame.h"
-#include "SaveFiles.h"
-#include "SaveInspector.h"
-#include "SoundEffect.h"
-#include "SoundManager.h"
+#include "document/Frame.h"
+#include "document/SaveFiles.h"
+#include "document/SaveInspector.h"
+#include "sounds/SoundEffect.h"
+#include "sounds/SoundManager.h"
 
 #include "platform/PropertyList.h"
 

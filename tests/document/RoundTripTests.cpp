@@ -2,14 +2,14 @@
 
 #include "SaveTestSupport.h"
 
-#include "Frame.h"
-#include "Hmn.h"
-#include "Knife.h"
-#include "PictureLedger.h"
-#include "SaveFiles.h"
-#include "SaveInspector.h"
-#include "SoundEffect.h"
-#include "SpeechBubble.h"
+#include "document/Frame.h"
+#include "document/PictureLedger.h"
+#include "document/SaveFiles.h"
+#include "document/SaveInspector.h"
+#include "items/Hmn.h"
+#include "items/Knife.h"
+#include "items/SpeechBubble.h"
+#include "sounds/SoundEffect.h"
 
 #include "platform/PropertyList.h"
 

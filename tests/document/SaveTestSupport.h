@@ -1,8 +1,8 @@
 #pragma once
 
-#include "SaveReader.h"
-#include "SaveSnapshot.h"
-#include "SaveWriter.h"
+#include "document/SaveReader.h"
+#include "document/SaveSnapshot.h"
+#include "document/SaveWriter.h"
 
 #include <QJsonObject>
 #include <QString>

@@ -1,13 +1,13 @@
 #include "EditorFixture.h"
 
-#include "BoundingSprite.h"
-#include "CCDirector.h"
-#include "Hmn.h"
-#include "SoundManager.h"
-#include "SpeechBubble.h"
 #include "TestSupport.h"
+#include "engine/CCDirector.h"
+#include "items/BoundingSprite.h"
+#include "items/Hmn.h"
+#include "items/SpeechBubble.h"
 #include "platform/UserDefaults.h"
 #include "platform/widgets/ViewAnimation.h"
+#include "sounds/SoundManager.h"
 
 void EditorTest::SetUp() {
     SoundEffect::setPlayListener([this](const SoundEffect& e) { played << e.fileName(); });

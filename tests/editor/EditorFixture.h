@@ -1,7 +1,7 @@
 #pragma once
 
-#include "GameViewController.h"
-#include "SoundEffect.h"
+#include "editor/GameViewController.h"
+#include "sounds/SoundEffect.h"
 
 #include <QStringList>
 

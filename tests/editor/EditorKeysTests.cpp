@@ -1,12 +1,12 @@
 // The editor's keys work its buttons, in the window, as clicks would.
 
-#include "BoundingSprite.h"
 #include "EditorFixture.h"
-#include "SoundManager.h"
-#include "SoundsController.h"
+#include "editor/SoundsController.h"
+#include "items/BoundingSprite.h"
 #include "platform/UserDefaults.h"
 #include "platform/widgets/ViewAnimation.h"
 #include "platform/widgets/Window.h"
+#include "sounds/SoundManager.h"
 
 #include <QApplication>
 #include <QListWidget>

@@ -1,7 +1,7 @@
-#include "BoundingSprite.h"
 #include "EditorFixture.h"
-#include "Hmn.h"
-#include "SpeechBubble.h"
+#include "items/BoundingSprite.h"
+#include "items/Hmn.h"
+#include "items/SpeechBubble.h"
 
 #include <QImage>
 

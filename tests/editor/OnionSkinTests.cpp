@@ -1,8 +1,8 @@
-#include "BoundingSprite.h"
-#include "CCDirector.h"
 #include "EditorFixture.h"
-#include "Hmn.h"
-#include "SpeechBubble.h"
+#include "engine/CCDirector.h"
+#include "items/BoundingSprite.h"
+#include "items/Hmn.h"
+#include "items/SpeechBubble.h"
 
 #include <QDir>
 #include <QImage>

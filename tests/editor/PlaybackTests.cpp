@@ -1,6 +1,6 @@
-#include "BoundingSprite.h"
 #include "EditorFixture.h"
-#include "SpeedSlider.h"
+#include "editor/SpeedSlider.h"
+#include "items/BoundingSprite.h"
 
 #include "platform/widgets/ViewAnimation.h"
 

@@ -1,7 +1,7 @@
-#include "CCDirector.h"
 #include "EditorFixture.h"
-#include "SoundManager.h"
-#include "SoundsController.h"
+#include "editor/SoundsController.h"
+#include "engine/CCDirector.h"
+#include "sounds/SoundManager.h"
 
 #include <QListWidget>
 #include <QPushButton>

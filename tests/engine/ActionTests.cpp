@@ -1,8 +1,8 @@
-#include "CCAction.h"
-#include "CCDirector.h"
-#include "CCScheduler.h"
-#include "CCSprite.h"
 #include "EngineFixtures.h"
+#include "engine/CCAction.h"
+#include "engine/CCDirector.h"
+#include "engine/CCScheduler.h"
+#include "engine/CCSprite.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "CCCamera.h"
-#include "CCDirector.h"
-#include "CCLayer.h"
-#include "CCSprite.h"
 #include "EngineFixtures.h"
-#include "Renderer.h"
 #include "TestSupport.h"
+#include "engine/CCCamera.h"
+#include "engine/CCDirector.h"
+#include "engine/CCLayer.h"
+#include "engine/CCSprite.h"
+#include "engine/Renderer.h"
 
 #include <QDir>
 #include <QImage>

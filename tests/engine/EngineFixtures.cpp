@@ -1,11 +1,11 @@
 #include "EngineFixtures.h"
 
-#include "CCAction.h"
-#include "CCDirector.h"
-#include "CCScheduler.h"
-#include "CCTextureCache.h"
-#include "CCTouchDispatcher.h"
 #include "TestSupport.h"
+#include "engine/CCAction.h"
+#include "engine/CCDirector.h"
+#include "engine/CCScheduler.h"
+#include "engine/CCTextureCache.h"
+#include "engine/CCTouchDispatcher.h"
 
 #include <QDir>
 #include <QImage>

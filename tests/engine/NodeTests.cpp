@@ -1,10 +1,10 @@
-#include "CCCamera.h"
-#include "CCDirector.h"
-#include "CCLayer.h"
-#include "CCScene.h"
-#include "CCSprite.h"
 #include "EngineFixtures.h"
-#include "Exception.h"
+#include "base/Exception.h"
+#include "engine/CCCamera.h"
+#include "engine/CCDirector.h"
+#include "engine/CCLayer.h"
+#include "engine/CCScene.h"
+#include "engine/CCSprite.h"
 
 #include <gtest/gtest.h>
 

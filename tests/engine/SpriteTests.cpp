@@ -1,8 +1,8 @@
-#include "CCDirector.h"
-#include "CCLabelTTF.h"
-#include "CCSprite.h"
-#include "CCTextureCache.h"
 #include "EngineFixtures.h"
+#include "engine/CCDirector.h"
+#include "engine/CCLabelTTF.h"
+#include "engine/CCSprite.h"
+#include "engine/CCTextureCache.h"
 
 #include <QFontInfo>
 #include <QImage>

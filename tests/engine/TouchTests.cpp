@@ -1,7 +1,7 @@
-#include "CCDirector.h"
-#include "CCLayer.h"
-#include "CCTouchDispatcher.h"
 #include "EngineFixtures.h"
+#include "engine/CCDirector.h"
+#include "engine/CCLayer.h"
+#include "engine/CCTouchDispatcher.h"
 
 #include <gtest/gtest.h>
 

@@ -2,11 +2,13 @@
 // SaveFuzzInput.h). Seeds: tests/fixtures/saves/corpus.
 
 #include "SaveFuzzInput.h"
+#include "engine/CCTextureCache.h"
+#include "platform/Paths.h"
 
-#include "PictureLedger.h"
-#include "SaveInspector.h"
-#include "SaveReader.h"
-#include "SoundManager.h"
+#include "document/PictureLedger.h"
+#include "document/SaveInspector.h"
+#include "document/SaveReader.h"
+#include "sounds/SoundManager.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -38,6 +40,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     static char name[] = "save_reader_fuzzer";
     static char* argv[] = {name, nullptr};
     static QGuiApplication app(argc, argv);
+    CCTextureCache::setResourceLocator(&platform::resourcePath);
     std::setlocale(LC_NUMERIC, "C");
     SoundManager::sharedSoundMgr();
     folder = home.path() + QStringLiteral("/Documents");

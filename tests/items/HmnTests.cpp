@@ -1,8 +1,8 @@
-#include "CCDirector.h"
-#include "CCLayer.h"
-#include "Hmn.h"
 #include "ItemsTestSupport.h"
-#include "Renderer.h"
+#include "engine/CCDirector.h"
+#include "engine/CCLayer.h"
+#include "engine/Renderer.h"
+#include "items/Hmn.h"
 
 #include <QImage>
 #include <QPainter>

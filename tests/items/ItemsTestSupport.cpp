@@ -1,8 +1,8 @@
 #include "ItemsTestSupport.h"
 
-#include "CCDirector.h"
-#include "CCTextureCache.h"
 #include "TestSupport.h"
+#include "engine/CCDirector.h"
+#include "engine/CCTextureCache.h"
 
 #include <QFile>
 

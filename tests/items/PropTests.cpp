@@ -1,9 +1,9 @@
-#include "BoundingSprite.h"
-#include "CCLayer.h"
-#include "Car.h"
 #include "ItemsTestSupport.h"
-#include "SpeechBubble.h"
-#include "Tree.h"
+#include "engine/CCLayer.h"
+#include "items/BoundingSprite.h"
+#include "items/Car.h"
+#include "items/SpeechBubble.h"
+#include "items/Tree.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "SoundEffect.h"
-#include "SoundManager.h"
+#include "sounds/SoundEffect.h"
+#include "sounds/SoundManager.h"
 
-#include "Exception.h"
 #include "SoundTestFiles.h"
 #include "TestSupport.h"
+#include "base/Exception.h"
 #include "platform/Paths.h"
 #include "platform/Sound.h"
 

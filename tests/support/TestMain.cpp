@@ -1,3 +1,5 @@
+#include "engine/CCTextureCache.h"
+#include "platform/Paths.h"
 #include <gtest/gtest.h>
 
 #include <QLoggingCategory>
@@ -22,6 +24,8 @@ int main(int argc, char** argv) {
         qputenv("KELVORA_RESOURCES", KELVORA_TEST_RESOURCES);
 
     TestApplication app(argc, argv);
+
+    CCTextureCache::setResourceLocator(&platform::resourcePath);
     // Diagnostics of the kind the program logs as it works are noise in test output.
     QLoggingCategory::setFilterRules(QStringLiteral("kelvora.info=false"));
     // Qt sets the C locale from the environment; numbers in files must not follow it.

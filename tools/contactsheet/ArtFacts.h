@@ -5,7 +5,7 @@
 // its default pose. The contact sheet draws these facts over the art; the resource tests hold
 // the art to them. Both read the pictures of the resource folder ($KELVORA_RESOURCES).
 
-#include "Hmn.h"
+#include "items/Hmn.h"
 
 #include <QPointF>
 #include <QString>

@@ -9,6 +9,8 @@
 // sheet at twice the size from the "-hd" pictures; --only limits the sheet to one group.
 
 #include "ArtFacts.h"
+#include "engine/CCTextureCache.h"
+#include "platform/Paths.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -372,6 +374,7 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler(quietMessages);
     QGuiApplication app(argc, argv);
+    CCTextureCache::setResourceLocator(&platform::resourcePath);
     Options options;
     const QStringList args = app.arguments().mid(1);
     for (int i = 0; i < args.size(); ++i) {

@@ -6,10 +6,12 @@
 // Files are looked up in the program's documents folder and user defaults ($KELVORA_HOME when
 // set). Exit status: 0 done, 1 usage, 2 the save does not exist, 3 it cannot be read.
 
-#include "DictionaryValues.h"
-#include "SaveFiles.h"
-#include "SaveInspector.h"
-#include "SaveReader.h"
+#include "document/SaveFiles.h"
+#include "document/SaveInspector.h"
+#include "document/SaveReader.h"
+#include "engine/CCTextureCache.h"
+#include "items/DictionaryValues.h"
+#include "platform/Paths.h"
 
 #include "platform/Paths.h"
 #include "platform/UserDefaults.h"
@@ -169,6 +171,7 @@ int usage() {
 int main(int argc, char** argv) {
     prepareEnvironment();
     QGuiApplication app(argc, argv);
+    CCTextureCache::setResourceLocator(&platform::resourcePath);
     std::setlocale(LC_NUMERIC, "C");
     findResources();
 
