@@ -39,6 +39,20 @@ void Frame::removeSprite(const CCSprite* item) {
     std::erase_if(sprites_, [item](const auto& s) { return s.get() == item; });
 }
 
+void Frame::insertSprite(int index, const std::shared_ptr<CCSprite>& item) {
+    if (!item || containsSprite(item.get()))
+        return;
+    index = std::clamp(index, 0, int(sprites_.size()));
+    sprites_.insert(sprites_.begin() + index, item);
+}
+
+int Frame::indexOfSprite(const CCSprite* item) const {
+    for (size_t i = 0; i < sprites_.size(); ++i)
+        if (sprites_[i].get() == item)
+            return int(i);
+    return -1;
+}
+
 void Frame::removeAllSprites() {
     sprites_.clear();
 }

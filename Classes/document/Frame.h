@@ -29,6 +29,10 @@ public:
     // Appends the item unless the frame already holds it.
     void addSprite(const std::shared_ptr<CCSprite>& item);
     void removeSprite(const CCSprite* item);
+    // Puts the item at a position of the list (clamped), unless the frame already holds it.
+    void insertSprite(int index, const std::shared_ptr<CCSprite>& item);
+    // -1 when the frame does not hold the item.
+    int indexOfSprite(const CCSprite* item) const;
     void removeAllSprites();
     bool containsSprite(const CCSprite* item) const;
 
@@ -37,6 +41,9 @@ public:
     void addSound(const std::shared_ptr<SoundEffect>& sound);
     void removeSound(const SoundEffect* sound);
     void removeAllSounds();
+    void setSounds(std::vector<std::shared_ptr<SoundEffect>> sounds) {
+        sounds_ = std::move(sounds);
+    }
     bool containsSound(const SoundEffect* sound) const;
     // Starts every sound of the frame, in list order, without waiting.
     void playSounds() const;

@@ -2,7 +2,7 @@
 
 #include "document/Frame.h"
 
-SaveSnapshot SaveSnapshot::fromFrames(const std::vector<std::unique_ptr<Frame>>& frames,
+SaveSnapshot SaveSnapshot::fromFrames(const std::vector<std::shared_ptr<Frame>>& frames,
                                       int background, const QImage& customBackgroundImage,
                                       double animationSpeed) {
     SaveSnapshot s;

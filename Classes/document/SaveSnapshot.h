@@ -25,7 +25,7 @@ struct SaveSnapshot {
     double animationSpeed = 1;
     std::vector<FrameEntry> frames;
 
-    static SaveSnapshot fromFrames(const std::vector<std::unique_ptr<Frame>>& frames,
+    static SaveSnapshot fromFrames(const std::vector<std::shared_ptr<Frame>>& frames,
                                    int background, const QImage& customBackgroundImage,
                                    double animationSpeed);
 };

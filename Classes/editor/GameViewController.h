@@ -1,6 +1,8 @@
 #pragma once
 
+#include "document/Animation.h"
 #include "document/Frame.h"
+#include "editor/EditorActions.h"
 #include "engine/CCLayer.h"
 #include "engine/CCScene.h"
 #include "platform/AlertView.h"
@@ -8,6 +10,7 @@
 #include "platform/widgets/ViewController.h"
 #include "stage/FrameLayer.h"
 #include "stage/StageController.h"
+#include "stage/StagePresenter.h"
 
 #include <QAbstractButton>
 #include <QImage>
@@ -17,18 +20,25 @@
 #include <memory>
 #include <vector>
 
+class QUndoCommand;
 class SceneView;
 class SoundsController;
 class SpeedSlider;
 
-// The editor screen: the stage with its frames, the toolbar and panels around it, playback and
-// the onion skin.
+// The editor screen: the stage showing the animation, the toolbar and panels around it,
+// playback and storage. The animation itself is the `Animation` model; every operation here is
+// a call into it (edits as commands on its undo stack) plus what the screen shows of it.
 class GameViewController : public platform::ViewController,
                            public StageController,
                            public platform::AlertViewDelegate {
 public:
     explicit GameViewController(QObject* parent = nullptr);
     ~GameViewController() override;
+
+    Animation& animation() override { return animation_; }
+    const Animation& animation() const { return animation_; }
+    StagePresenter* presenter() const { return presenter_.get(); }
+    EditorActions& actions() { return actions_; }
 
     // ---- frames ----
     // A sender is the control the user pressed; none when the program itself asks.
@@ -46,17 +56,22 @@ public:
     void removeSprite(CCSprite* item) override;
     void setAnimationBackground(int code);
     void setAnimationBackgroundImage(const QImage& picture);
+    // Pushes an edit of the animation on its undo stack.
+    void pushCommand(QUndoCommand* command) override;
+    void undo();
+    void redo();
 
-    Frame* currentFrame() const { return currentFrame_; }
-    int currentFrameIndex() const { return currentFrameIndex_; }
-    void setCurrentFrameIndex(int i) { currentFrameIndex_ = i; }
-    const std::vector<std::unique_ptr<Frame>>& frames() const { return frames_; }
-    int background() const { return background_; }
-    const QImage& customBackgroundImage() const { return customBackgroundImage_; }
-    void setCustomBackgroundImage(const QImage& p) { customBackgroundImage_ = p; }
+    Frame* currentFrame() const { return animation_.currentFrame(); }
+    int currentFrameIndex() const { return animation_.currentFrameIndex(); }
+    void setCurrentFrameIndex(int i) { animation_.setCurrentFrameIndexOnly(i); }
+    const std::vector<std::shared_ptr<Frame>>& frames() const { return animation_.frames(); }
+    int background() const { return animation_.background(); }
+    const QImage& customBackgroundImage() const { return animation_.customBackgroundImage(); }
+    void setCustomBackgroundImage(const QImage& p) { animation_.setCustomBackgroundImage(p); }
 
-    bool isDirty() const { return isDirty_; }
-    void setDirty(bool dirty) override { isDirty_ = dirty; }
+    bool isDirty() const { return animation_.isDirty(); }
+    // Unchanged: what is there now counts as saved; changed: as not saved.
+    void setDirty(bool dirty) override;
 
     // ---- playback, onion skin, flash ----
     void play();
@@ -91,10 +106,10 @@ public:
     void close(QObject* sender);
     void doClose();
 
-    int currentSaveId() const { return currentSaveId_; }
-    void setCurrentSaveId(int id) { currentSaveId_ = id; }
-    int autoSaveId() const { return autoSaveId_; }
-    void setAutoSaveId(int id) { autoSaveId_ = id; }
+    int currentSaveId() const { return animation_.currentSaveId(); }
+    void setCurrentSaveId(int id) { animation_.setCurrentSaveId(id); }
+    int autoSaveId() const { return animation_.autoSaveId(); }
+    void setAutoSaveId(int id) { animation_.setAutoSaveId(id); }
     bool isSaveInProgress() const { return isSaveInProgress_; }
     bool isPresented() const { return isPresented_; }
     void setPresented(bool v) { isPresented_ = v; }
@@ -115,8 +130,8 @@ public:
     CCLayerColor* backgroundLayer() const { return backgroundLayer_.get(); }
     CCLayerColor* shadowLayer() const { return shadowLayer_.get(); }
     QWidget* toolbar() const { return toolbar_; }
-    QAbstractButton* cameraButton() const { return cameraButton_; }
-    QAbstractButton* pauseButton() const { return pauseButton_; }
+    QAbstractButton* cameraButton() const { return actions_.button(EditorActions::NewFrame); }
+    QAbstractButton* pauseButton() const { return actions_.button(EditorActions::Play); }
     QWidget* animationSpeedView() const { return animationSpeedView_; }
     SpeedSlider* animationSpeedSlider() const { return animationSpeedSlider_; }
     QWidget* flashView() const { return flashView_; }
@@ -129,43 +144,42 @@ public:
 protected:
     void loadView() override;
     void viewDidLoad() override;
-    // The editor's keys (see loadView), which work its buttons.
+    // The editor's keys, which work its buttons (see EditorActions).
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void repopulateStage();
-    // Shows frame `index` (an out-of-range or the same index shows none new), then replays the
-    // current frame's background and sounds.
+    void buildToolbar(QWidget* root);
+    void declareActions();
+    void buildSpeedPanel(QWidget* root);
+    void buildStoragePanels(QWidget* root);
+    void buildScene();
+    // Records the frame's background as the animation's last one shown, as stepping does.
+    void noteFrameBackground(const Frame& frame, bool pictureFirst);
     void stepToFrame(int index);
-    // Opacity of the stage's items after a switch; limbs get `limbOpacity`.
-    void setStageOpacity(uint8_t itemOpacity, uint8_t limbOpacity);
-    uint8_t switchOpacity() const;
-    void applyFrameBackground(const Frame& frame);
-    void showBubbleLabels();
-    void setFiguresShowJoints(bool show);
     void discardFrames();
     void armSaveTimer(double seconds);
+    void reportSaveFailure(int saveId, const QString& error);
+    void reportLoadProblems(int saveId, bool found, const QString& lost);
     // Work that waits for the running save or load to end (a save asked for meanwhile, or
     // closing the editor), run in order as soon as it ends.
     void whenStorageIdle(std::function<void()> work);
     void runPendingStorageWork();
     QString saveNameForId(int saveId) const;
 
-    // Document.
-    std::vector<std::unique_ptr<Frame>> frames_;
-    Frame* currentFrame_ = nullptr;
-    int currentFrameIndex_ = -1;
-    int background_ = 0;
-    QImage customBackgroundImage_;
-    bool isDirty_ = false;
+    Animation animation_;
+    std::unique_ptr<StagePresenter> presenter_;
+    EditorActions actions_;
 
-    // Storage.
-    int currentSaveId_ = -1;
-    int autoSaveId_ = -1;
+    // Storage. The generation changes whenever the animation is started, loaded or closed, so
+    // that a save still running for the previous one leaves the new one alone.
+    int generation_ = 0;
     bool isSaveInProgress_ = false;
     bool isPresented_ = false;
     std::shared_ptr<platform::Timer> saveTimer_;
     std::vector<std::function<void()>> pendingStorageWork_;
+    // The reason of the last failed save the user was told of; the same failure again (an
+    // automatic save that keeps failing) is not reported again until a save succeeds.
+    QString reportedSaveFailure_;
 
     // Scene.
     std::shared_ptr<CCScene> mainScene_;
@@ -182,8 +196,7 @@ private:
     QWidget* frameView_ = nullptr;
     SceneView* sceneView_ = nullptr;
     QWidget* toolbar_ = nullptr;
-    QAbstractButton* cameraButton_ = nullptr;
-    QAbstractButton* pauseButton_ = nullptr;
+    QWidget* toolbarRow_ = nullptr;
     QWidget* animationSpeedView_ = nullptr;
     SpeedSlider* animationSpeedSlider_ = nullptr;
     QWidget* flashView_ = nullptr;
@@ -193,5 +206,4 @@ private:
     QAbstractButton* closeButton_ = nullptr;
     SoundsController* soundsController_ = nullptr;
     std::shared_ptr<platform::AlertView> deleteFrameAlert_;
-    std::vector<std::pair<QKeyCombination, QAbstractButton*>> keyButtons_;
 };

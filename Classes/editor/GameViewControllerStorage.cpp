@@ -1,6 +1,8 @@
 // Saving, loading, the automatic save and closing the editor.
+#include "editor/EditorLayout.h"
 #include "editor/GameViewController.h"
 
+#include "document/SaveFiles.h"
 #include "document/SaveReader.h"
 #include "document/SaveSnapshot.h"
 #include "document/SaveWriter.h"
@@ -67,9 +69,10 @@ double GameViewController::autosavePeriod() {
 }
 
 void GameViewController::startScene() {
-    currentSaveId_ = -1;
-    autoSaveId_ = -1;
-    isDirty_ = false;
+    ++generation_;
+    animation_.setCurrentSaveId(-1);
+    animation_.setAutoSaveId(-1);
+    animation_.markUnchanged();
     CCDirector::sharedDirector().startAnimation();
 }
 
@@ -100,7 +103,7 @@ void GameViewController::runPendingStorageWork() {
 }
 
 void GameViewController::saveClicked() {
-    if (currentSaveId_ > 0) {
+    if (animation_.currentSaveId() > 0) {
         save();
         return;
     }
@@ -120,27 +123,28 @@ void GameViewController::save() {
         return;
     }
     view();
-    savingView_->setGeometry(0, 0, 480, 320);
+    savingView_->setGeometry(0, 0, kScreenWidth, kScreenHeight);
     savingView_->show();
     savingView_->raise();
-    saveInBackgroundWithId(currentSaveId_);
+    saveInBackgroundWithId(animation_.currentSaveId());
     savingView_->hide();
 }
 
 void GameViewController::saveWithName(const QString& name, bool inBackground) {
     auto& defaults = platform::UserDefaults::standardUserDefaults();
     QVariantList saves = defaults.arrayForKey(kSaves);
-    if (autoSaveId_ < 1) {
+    if (animation_.autoSaveId() < 1) {
         const qint64 maxSaveId = defaults.integerForKey(kMaxSaveId);
-        currentSaveId_ = int(maxSaveId + 1);
-        autoSaveId_ = currentSaveId_;
-        defaults.setInteger(currentSaveId_, kMaxSaveId);
-        saves.append(QVariantMap{{kSaveId, currentSaveId_}, {kSaveName, name}});
+        const int id = int(maxSaveId + 1);
+        animation_.setCurrentSaveId(id);
+        animation_.setAutoSaveId(id);
+        defaults.setInteger(id, kMaxSaveId);
+        saves.append(QVariantMap{{kSaveId, id}, {kSaveName, name}});
     } else {
-        currentSaveId_ = autoSaveId_;
+        animation_.setCurrentSaveId(animation_.autoSaveId());
         for (QVariant& v : saves) {
             QVariantMap entry = v.toMap();
-            if (entry.value(kSaveId).toLongLong() == currentSaveId_) {
+            if (entry.value(kSaveId).toLongLong() == animation_.currentSaveId()) {
                 entry.insert(kSaveName, name);
                 v = entry;
                 break;
@@ -150,7 +154,7 @@ void GameViewController::saveWithName(const QString& name, bool inBackground) {
     defaults.setObject(saves, kSaves);
     defaults.synchronize();
 
-    const int id = currentSaveId_;
+    const int id = animation_.currentSaveId();
     auto write = [this, id, inBackground] {
         if (inBackground)
             saveInBackgroundWithId(id);
@@ -165,27 +169,38 @@ bool GameViewController::saveInBackgroundWithId(int saveId) {
     if (isSaveInProgress_ || saveId < 1)
         return false;
     isSaveInProgress_ = true;
+    const int generation = generation_;
     // The lists as they are now; edits made while the write lets the event loop run go to the
-    // next save, and mark the animation changed again.
-    const SaveSnapshot snapshot = SaveSnapshot::fromFrames(
-        frames_, background_, customBackgroundImage_, animationSpeedSlider_->doubleValue());
-    isDirty_ = false;
+    // next save, and leave the animation changed.
+    const SaveSnapshot snapshot = animation_.snapshotForSave();
     SaveWriter writer(saveId);
     QString error;
     const bool ok = writer.write(snapshot, pump, &error);
     isSaveInProgress_ = false;
-    if (!ok) {
-        isDirty_ = true;
-        qCWarning(platform::lcKelvora) << "Save" << saveId << "failed:" << error;
-        auto alert = platform::AlertView::create(
-            QStringLiteral("Could not save \u201c%1\u201d").arg(saveNameForId(saveId)),
-            QStringLiteral("The animation was not saved: %1. The last saved version is unchanged.")
-                .arg(error),
-            nullptr, QStringLiteral("OK"));
-        alert->show();
-    }
+    // Closed, loaded or started anew meanwhile: the animation saved is no longer this one.
+    if (!ok && generation == generation_)
+        animation_.saveFailed();
+    if (ok)
+        reportedSaveFailure_.clear();
+    else
+        reportSaveFailure(saveId, error);
     runPendingStorageWork();
     return ok;
+}
+
+void GameViewController::reportSaveFailure(int saveId, const QString& error) {
+    qCWarning(platform::lcKelvora) << "Save" << saveId << "failed:" << error;
+    // An automatic save that keeps failing for the same reason says so once.
+    const QString failure = QStringLiteral("%1:%2").arg(saveId).arg(error);
+    if (failure == reportedSaveFailure_)
+        return;
+    reportedSaveFailure_ = failure;
+    platform::AlertView::create(
+        QStringLiteral("Could not save \u201c%1\u201d").arg(saveNameForId(saveId)),
+        QStringLiteral("The animation was not saved: %1. The last saved version is unchanged.")
+            .arg(error),
+        nullptr, QStringLiteral("OK"))
+        ->show();
 }
 
 void GameViewController::armSaveTimer(double seconds) {
@@ -197,7 +212,8 @@ void GameViewController::armSaveTimer(double seconds) {
 
 void GameViewController::saveTimerTick() {
     const double period = autosavePeriod();
-    if (isDirty_ && !isSaveInProgress_ && !isPlaying_) {
+    const int generation = generation_;
+    if (animation_.isDirty() && !isSaveInProgress_ && !isPlaying_) {
         if (saveTimer_)
             saveTimer_->invalidate();
         saveTimer_.reset();
@@ -205,22 +221,26 @@ void GameViewController::saveTimerTick() {
         savingLabel_->show();
         savingLabel_->raise();
         pump();
-        if (currentSaveId_ > 0) {
+        // Closed (or replaced) while the label was drawn: nothing of it may be written now.
+        if (generation != generation_) {
+            savingLabel_->hide();
+            return;
+        }
+        if (animation_.currentSaveId() > 0) {
             qCInfo(platform::lcKelvora, "Autosave with currentSaveId");
-            saveInBackgroundWithId(currentSaveId_);
-        } else if (autoSaveId_ < 1) {
+            saveInBackgroundWithId(animation_.currentSaveId());
+        } else if (animation_.autoSaveId() < 1) {
             saveWithName(QStringLiteral("Untitled"), true);
-            autoSaveId_ = currentSaveId_;
-            currentSaveId_ = -1;
+            animation_.setAutoSaveId(animation_.currentSaveId());
+            animation_.setCurrentSaveId(-1);
         } else {
-            saveInBackgroundWithId(autoSaveId_);
+            saveInBackgroundWithId(animation_.autoSaveId());
         }
         savingLabel_->hide();
-        // An automatic save never leaves the editor clean: leaving still asks, and the next
-        // tick saves again.
-        isDirty_ = true;
     }
-    armSaveTimer(period);
+    // The editor closed during the save arms its own timer, if any.
+    if (generation == generation_)
+        armSaveTimer(period);
 }
 
 void GameViewController::viewDidAppear(bool) {
@@ -246,12 +266,52 @@ void GameViewController::discardFrames() {
     frameLayer_->removeAllChildrenWithCleanup(true);
     shadowLayer_->removeAllChildrenWithCleanup(true);
     frameLayer_->setEditingHuman(nullptr);
-    for (auto& f : frames_)
-        f->breakFigureConnections();
-    frames_.clear();
-    currentFrame_ = nullptr;
-    currentFrameIndex_ = -1;
+    animation_.resetFrames({});
 }
+
+namespace {
+
+// What a load could not read, in the words of the alert that tells the user.
+QString lostParts(const SaveReader::Result& r) {
+    QStringList lost;
+    const int lostPacks = r.unreadablePacks;
+    if (lostPacks)
+        lost << (lostPacks == 1 ? QStringLiteral("1 file of frames (up to 20 frames)")
+                                : QStringLiteral("%1 files of frames (up to %2 frames)")
+                                      .arg(lostPacks)
+                                      .arg(lostPacks * savefiles::kFramesPerPack));
+    auto count = [](int n, const char* one, const char* many) {
+        return n == 1 ? QString::fromLatin1(one) : QString::fromLatin1(many).arg(n);
+    };
+    if (r.skippedFrames)
+        lost << count(r.skippedFrames, "1 frame", "%1 frames");
+    if (const int items = r.skippedItems + r.skippedSounds)
+        lost << count(items, "1 item or sound", "%1 items or sounds");
+    if (r.unreadablePictures)
+        lost << count(r.unreadablePictures, "1 background picture", "%1 background pictures");
+    return lost.join(QStringLiteral(", "));
+}
+
+std::vector<std::shared_ptr<Frame>> framesOf(SaveReader::Result& r) {
+    std::vector<std::shared_ptr<Frame>> frames;
+    frames.reserve(r.frames.size());
+    for (SaveReader::LoadedFrame& lf : r.frames) {
+        auto f = std::make_shared<Frame>();
+        f->setBackground(lf.background);
+        f->setBackgroundImage(lf.backgroundImage);
+        for (auto& item : lf.items)
+            f->addSprite(item);
+        f->setSounds(std::move(lf.sounds));
+        frames.push_back(std::move(f));
+    }
+    r.frames.clear();
+    // Nothing could be read: the editor still needs a frame to work on.
+    if (frames.empty())
+        frames.push_back(std::make_shared<Frame>());
+    return frames;
+}
+
+} // namespace
 
 void GameViewController::loadWithId(int saveId) {
     if (isSaveInProgress_) {
@@ -260,11 +320,12 @@ void GameViewController::loadWithId(int saveId) {
     }
     view();
     isSaveInProgress_ = true;
-    loadingView_->setGeometry(0, 0, 480, 320);
+    ++generation_;
+    loadingView_->setGeometry(0, 0, kScreenWidth, kScreenHeight);
     loadingView_->show();
     loadingView_->raise();
 
-    currentSaveId_ = saveId;
+    animation_.setCurrentSaveId(saveId);
     frameLayer_->setVisible(false);
     frameLayer_->frameSwitched();
     discardFrames();
@@ -272,83 +333,49 @@ void GameViewController::loadWithId(int saveId) {
     SaveReader reader(saveId);
     SaveReader::Result r = reader.read(pump);
     if (r.versionFormat <= 3) {
-        setAnimationBackground(r.background);
+        // Older files keep one background for the whole animation.
+        animation_.setBackground(r.background);
         if (r.background == kCustomBackground)
-            setAnimationBackgroundImage(r.animationPicture);
+            animation_.setCustomBackgroundImage(r.animationPicture);
+        presenter_->showBackground(r.background, r.animationPicture);
     }
     // Files without a speed play at normal speed.
     animationSpeedSlider_->setDoubleValue(r.hasAnimationSpeed ? r.animationSpeed : 1.0);
-    // Items go straight into their frames; the stage shows the first frame at the end.
-    for (SaveReader::LoadedFrame& lf : r.frames) {
-        auto f = std::make_unique<Frame>();
-        f->setBackground(lf.background);
-        f->setBackgroundImage(lf.backgroundImage);
-        for (auto& item : lf.items)
-            f->addSprite(item);
-        for (auto& sound : lf.sounds)
-            f->addSound(sound);
-        frames_.push_back(std::move(f));
-    }
-    const int skippedFrames = r.skippedFrames;
-    const int lostItems = r.skippedItems + r.skippedSounds;
-    const int lostPictures = r.unreadablePictures;
-    const int lostPacks = r.unreadablePacks;
-    const bool found = r.indexExists;
-    const int version = r.versionFormat;
-    r.frames.clear();
 
-    currentFrameIndex_ = 0;
-    if (!frames_.empty()) {
-        currentFrame_ = frames_.front().get();
-    } else {
-        // Nothing could be read: the editor still needs a frame to work on.
-        currentFrameIndex_ = -1;
-        snap(nullptr);
-    }
-    repopulateStage();
+    // Items go straight into their frames; the stage shows the first frame once, at the end.
+    presenter_->setFollowing(false);
+    animation_.resetFrames(framesOf(r), 0);
+    presenter_->setFollowing(true);
+    presenter_->repopulateStage();
     frameLayer_->frameSwitched();
     frameLayer_->setVisible(true);
     shadowLayer_->removeAllChildrenWithCleanup(true);
-    if (version >= 4)
-        applyFrameBackground(*currentFrame_);
+    if (r.versionFormat >= 4)
+        noteFrameBackground(*animation_.currentFrame(), false);
 
     loadingView_->hide();
-    isDirty_ = false;
     isSaveInProgress_ = false;
-
-    if (!found || lostPacks || skippedFrames || lostItems || lostPictures) {
-        QStringList lost;
-        if (lostPacks)
-            lost << (lostPacks == 1 ? QStringLiteral("1 file of frames (up to 20 frames)")
-                                    : QStringLiteral("%1 files of frames (up to %2 frames)")
-                                          .arg(lostPacks)
-                                          .arg(lostPacks * 20));
-        auto count = [](int n, const char* one, const char* many) {
-            return n == 1 ? QString::fromLatin1(one) : QString::fromLatin1(many).arg(n);
-        };
-        if (skippedFrames)
-            lost << count(skippedFrames, "1 frame", "%1 frames");
-        if (lostItems)
-            lost << count(lostItems, "1 item or sound", "%1 items or sounds");
-        if (lostPictures)
-            lost << count(lostPictures, "1 background picture", "%1 background pictures");
-        const QString message =
-            found ? QStringLiteral("Some of \u201c%1\u201d could not be read: %2. Everything else "
-                                   "was loaded.")
-                        .arg(saveNameForId(saveId), lost.join(QStringLiteral(", ")))
-                  : QStringLiteral("The files of \u201c%1\u201d are missing or damaged; a new "
-                                   "empty animation was started in its place.")
-                        .arg(saveNameForId(saveId));
-        platform::AlertView::create(QStringLiteral("Animation not fully loaded"), message, nullptr,
-                                    QStringLiteral("OK"))
-            ->show();
-    }
+    if (!r.indexExists || !r.complete())
+        reportLoadProblems(saveId, r.indexExists, lostParts(r));
     runPendingStorageWork();
+}
+
+void GameViewController::reportLoadProblems(int saveId, bool found, const QString& lost) {
+    const QString message =
+        found ? QStringLiteral("Some of \u201c%1\u201d could not be read: %2. Everything else "
+                               "was loaded.")
+                    .arg(saveNameForId(saveId), lost)
+              : QStringLiteral("The files of \u201c%1\u201d are missing or damaged; a new "
+                               "empty animation was started in its place.")
+                    .arg(saveNameForId(saveId));
+    platform::AlertView::create(QStringLiteral("Animation not fully loaded"), message, nullptr,
+                                QStringLiteral("OK"))
+        ->show();
 }
 
 void GameViewController::close(QObject*) {
     isPresented_ = false;
-    if (isDirty_) {
+    if (animation_.isDirty()) {
         auto alert = platform::AlertView::create(
             QStringLiteral("You are exiting the animation. Anything unsaved will be lost!"),
             QString(), nullptr, QStringLiteral("Exit"), {QStringLiteral("Save")});
@@ -360,15 +387,21 @@ void GameViewController::close(QObject*) {
 }
 
 void GameViewController::doClose() {
-    // A save still being written finishes first.
+    // A save still being written finishes first, with the animation as it was.
     if (isSaveInProgress_) {
         whenStorageIdle([this] { doClose(); });
         return;
     }
     isPresented_ = false;
+    // The automatic save of this animation ends here for good.
+    viewDidDisappear(false);
+    ++generation_;
     discardFrames();
+    animation_.setCurrentSaveId(-1);
+    animation_.setAutoSaveId(-1);
     CCDirector::sharedDirector().stopAnimation();
     if (parentViewController()) {
+        animation_.clear();
         dismissModalViewControllerAnimated(false);
         return;
     }
@@ -377,4 +410,5 @@ void GameViewController::doClose() {
     setAnimationBackground(1);
     startScene();
     isPresented_ = true;
+    viewDidAppear(false);
 }

@@ -152,14 +152,17 @@ void SoundsController::selectRow(int row) {
     const auto& sound = sounds[size_t(row)];
     if (frame_) {
         const bool checked = frame_->containsSound(sound.get());
+        std::vector<std::shared_ptr<SoundEffect>> sounds = frame_->sounds();
         if (checked)
-            frame_->removeSound(sound.get());
+            std::erase(sounds, sound);
         else
-            frame_->addSound(sound);
+            sounds.push_back(sound);
+        if (setFrameSounds)
+            setFrameSounds(frame_, std::move(sounds));
+        else
+            frame_->setSounds(std::move(sounds));
         if (QListWidgetItem* item = tableView_->item(row))
             item->setData(kCheckedRole, !checked);
-        if (onFrameSoundsChanged)
-            onFrameSoundsChanged();
     }
     sound->play();
 }

@@ -5,8 +5,11 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
+#include <vector>
 
 class Frame;
+class SoundEffect;
 class QListWidget;
 
 // The list of catalogue sounds on which the user ticks the sounds of the current frame.
@@ -16,8 +19,10 @@ public:
 
     void setFrame(Frame* frame) { frame_ = frame; }
     Frame* frame() const { return frame_; }
-    // Told after the user ticked or unticked a sound of the frame.
-    std::function<void()> onFrameSoundsChanged;
+    // Replaces the frame's sounds with a new list when the user ticks or unticks one (the
+    // editor makes it an undoable edit); without it the frame is changed directly.
+    std::function<void(Frame* frame, std::vector<std::shared_ptr<SoundEffect>> sounds)>
+        setFrameSounds;
 
     int numberOfRows() const;
     // The row's text: every space-separated word capitalised, "_" shown as a space.

@@ -11,6 +11,8 @@ SpeedSlider::SpeedSlider(double minimum, double maximum, double value, QWidget* 
         if (setting_)
             return;
         value_ = v / kStep;
+        if (onDoubleValueChanged)
+            onDoubleValueChanged(value_);
         if (onValueChanged)
             onValueChanged();
     });
@@ -24,4 +26,6 @@ void SpeedSlider::setDoubleValue(double v) {
     setting_ = true;
     setValue(int(std::lround(value_ * kStep)));
     setting_ = false;
+    if (onDoubleValueChanged)
+        onDoubleValueChanged(value_);
 }

@@ -13,6 +13,8 @@ public:
     double maximumValue() const { return max_; }
     // Called when the user changes the value (not when the program sets it).
     std::function<void()> onValueChanged;
+    // Called whenever the value changes, by the user or the program (what shows it follows).
+    std::function<void(double)> onDoubleValueChanged;
 
 private:
     static constexpr double kStep = 100;

@@ -201,6 +201,37 @@ void Hmn::refreshJoints() {
     neck->moveTo(neck->position(), true);
 }
 
+Hmn::Pose Hmn::pose() const {
+    Pose p;
+    p.position = hPosition_;
+    p.scale = hScale_;
+    for (int i = 0; i < LimbCount; ++i) {
+        const JointedSprite* limb = limbs_[i].get();
+        if (!limb)
+            continue;
+        p.limbs[i] = Pose::LimbState{limb->tailJoint()->position(), limb->headJoint()->position(),
+                                     limb->position(), limb->rotation(), limb->scaleX()};
+    }
+    return p;
+}
+
+void Hmn::setPose(const Pose& p) {
+    for (int i = 0; i < LimbCount; ++i) {
+        JointedSprite* limb = limbs_[i].get();
+        if (!limb)
+            continue;
+        const Pose::LimbState& s = p.limbs[i];
+        // The picture's scale alone: the joints are set from the pose, not re-placed.
+        limb->Sprite::setScale(s.scale);
+        limb->tailJoint()->setPosition(s.tail);
+        limb->headJoint()->setPosition(s.head);
+        limb->setRotation(s.rotation);
+        limb->setPosition(s.position, false);
+    }
+    hPosition_ = p.position;
+    hScale_ = p.scale;
+}
+
 std::shared_ptr<CCSprite> Hmn::copyWithZone() const {
     auto copy = Hmn::node();
     if (!copy || !limbs_[Body])

@@ -72,6 +72,24 @@ public:
     // Re-lays every limb from the joint positions, starting at the neck.
     void refreshJoints();
 
+    // Everything posing, moving or resizing changes: each limb's joints, centre, rotation and
+    // scale, the figure's position and scale. Setting a pose back restores the figure exactly
+    // (nothing is re-derived), which is what undoing an edit needs.
+    struct Pose {
+        struct LimbState {
+            Point tail, head, position;
+            float rotation = 0;
+            float scale = 1;
+            bool operator==(const LimbState&) const = default;
+        };
+        std::array<LimbState, LimbCount> limbs{};
+        Point position;
+        float scale = 0;
+        bool operator==(const Pose&) const = default;
+    };
+    Pose pose() const;
+    void setPose(const Pose& pose);
+
     std::shared_ptr<CCSprite> copyWithZone() const override;
     QVariantMap serialize() const override;
     QString className() const override;

@@ -203,9 +203,9 @@ TEST_F(SaveTest, SoundsAndMetaComeBack) {
 }
 
 TEST_F(SaveTest, FramesAreSavedAsTheyWereWhenTheSaveBegan) {
-    std::vector<std::unique_ptr<Frame>> frames;
+    std::vector<std::shared_ptr<Frame>> frames;
     for (int i = 0; i < 25; ++i) {
-        frames.push_back(std::make_unique<Frame>());
+        frames.push_back(std::make_shared<Frame>());
         frames.back()->addSprite(figure(i));
         frames.back()->addSprite(Knife::knifeWithOrientation(1));
     }

@@ -1,0 +1,89 @@
+#include "editor/EditorActions.h"
+
+#include "engine/CCTextureCache.h"
+#include "platform/Paths.h"
+
+#include <QIcon>
+#include <QKeySequence>
+#include <QToolButton>
+
+namespace {
+
+QIcon iconNamed(const QString& name) {
+    QIcon icon;
+    icon.addFile(platform::resourcePath(name));
+    icon.addFile(platform::resourcePath(CCTextureCache::hdName(name)));
+    return icon;
+}
+
+} // namespace
+
+void EditorActions::declare(Id id, Action action) {
+    actions_[id] = std::move(action);
+}
+
+QString EditorActions::toolTip(Id id) const {
+    const Action& a = actions_[id];
+    if (a.keys.empty())
+        return a.title;
+    QStringList keys;
+    for (QKeyCombination k : a.keys)
+        keys << QKeySequence(k).toString(QKeySequence::NativeText);
+    return QStringLiteral("%1 (%2)").arg(a.title, keys.join(QStringLiteral(" or ")));
+}
+
+QToolButton* EditorActions::makeButton(Id id, QWidget* parent, const QRect& frame, int iconInset) {
+    Action& a = actions_[id];
+    auto* b = new QToolButton(parent);
+    b->setIcon(iconNamed(a.icon));
+    b->setIconSize(QSize(frame.width() - 2 * iconInset, frame.height() - 2 * iconInset));
+    b->setToolTip(toolTip(id));
+    b->setAccessibleName(a.title);
+    b->setAutoRaise(true);
+    b->setGeometry(frame);
+    b->setFocusPolicy(Qt::NoFocus);
+    QObject::connect(b, &QToolButton::clicked, b, [this, id, b] {
+        if (actions_[id].trigger)
+            actions_[id].trigger(b);
+    });
+    a.button = b;
+    return b;
+}
+
+void EditorActions::setLook(Id id, const QString& title, const QString& icon) {
+    Action& a = actions_[id];
+    a.title = title;
+    a.icon = icon;
+    if (auto* b = qobject_cast<QToolButton*>(a.button)) {
+        b->setIcon(iconNamed(icon));
+        b->setToolTip(toolTip(id));
+        b->setAccessibleName(title);
+    }
+}
+
+void EditorActions::refreshEnabled() {
+    for (Action& a : actions_)
+        if (a.button)
+            a.button->setEnabled(!a.enabled || a.enabled());
+}
+
+bool EditorActions::isReachable(const QAbstractButton* button) {
+    if (!button || !button->isVisible() || !button->isEnabled())
+        return false;
+    const QWidget* top = button->window();
+    return top->childAt(button->mapTo(top, button->rect().center())) == button;
+}
+
+bool EditorActions::handleKey(QKeyCombination pressed) {
+    for (Action& a : actions_) {
+        if (std::find(a.keys.begin(), a.keys.end(), pressed) == a.keys.end())
+            continue;
+        if (a.enabled && !a.enabled())
+            continue;
+        if (!isReachable(a.button))
+            continue;
+        a.button->click();
+        return true;
+    }
+    return false;
+}

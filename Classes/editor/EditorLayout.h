@@ -1,0 +1,15 @@
+#pragma once
+
+#include "base/Screen.h"
+
+// Where the editor screen's controls sit, in points.
+namespace editorlayout {
+
+inline constexpr int kToolbarTab = 30; // the strip above the toolbar's buttons with its toggle
+inline constexpr int kToolbarRow = 47;
+inline constexpr int kToolbarHeight = kToolbarTab + kToolbarRow;
+inline constexpr int kToolbarButton = 44;
+inline constexpr int kToolbarSpacing = 6;
+inline constexpr int kCameraButton = 52;
+
+} // namespace editorlayout
