@@ -3,13 +3,10 @@
 #include "items/Gun.h"
 
 // An AK-47.
-class AK47 : public Gun {
+class AK47 : public WeaponKind<AK47, Gun> {
 public:
+    static constexpr const char* kClassName = "AK47";
+
     static std::shared_ptr<AK47> ak47WithOrientation(int orientation);
     bool initWithOrientation(int orientation) override;
-    QString className() const override;
-    static std::shared_ptr<AK47> unserialize(const QVariantMap& d);
-
-protected:
-    std::shared_ptr<LockingSprite> newInstance() const override;
 };

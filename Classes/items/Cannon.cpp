@@ -1,8 +1,7 @@
 #include "items/Cannon.h"
 
 std::shared_ptr<Cannon> Cannon::cannonWithOrientation(int orientation) {
-    return ccCreate<Cannon>(
-        [orientation](Cannon& w) { return w.initWithOrientation(orientation); });
+    return create(orientation);
 }
 
 bool Cannon::initWithOrientation(int orientation) {
@@ -14,16 +13,4 @@ Point Cannon::shootingStartPoint() const {
     // A plain screen offset: it does not turn with the weapon.
     const Point base = baseShootingStartPoint();
     return Point(base.x, base.y - 10);
-}
-
-QString Cannon::className() const {
-    return QStringLiteral("Cannon");
-}
-
-std::shared_ptr<Cannon> Cannon::unserialize(const QVariantMap& d) {
-    return unserializeKind<Cannon>(d);
-}
-
-std::shared_ptr<LockingSprite> Cannon::newInstance() const {
-    return std::make_shared<Cannon>();
 }

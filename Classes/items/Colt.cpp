@@ -1,7 +1,7 @@
 #include "items/Colt.h"
 
 std::shared_ptr<Colt> Colt::coltWithOrientation(int orientation) {
-    return ccCreate<Colt>([orientation](Colt& w) { return w.initWithOrientation(orientation); });
+    return create(orientation);
 }
 
 bool Colt::initWithOrientation(int orientation) {
@@ -13,16 +13,4 @@ Point Colt::shootingStartPoint() const {
     // A plain screen offset: it does not turn with the weapon.
     const Point base = baseShootingStartPoint();
     return Point(base.x + (orientation() == 1 ? -10.0f : 10.0f), base.y);
-}
-
-QString Colt::className() const {
-    return QStringLiteral("Colt");
-}
-
-std::shared_ptr<Colt> Colt::unserialize(const QVariantMap& d) {
-    return unserializeKind<Colt>(d);
-}
-
-std::shared_ptr<LockingSprite> Colt::newInstance() const {
-    return std::make_shared<Colt>();
 }

@@ -1,7 +1,7 @@
 #include "items/Gun.h"
 
 std::shared_ptr<Gun> Gun::gunWithOrientation(int orientation) {
-    return ccCreate<Gun>([orientation](Gun& g) { return g.initWithOrientation(orientation); });
+    return create(orientation);
 }
 
 bool Gun::initWithOrientation(int orientation) {
@@ -35,16 +35,4 @@ std::shared_ptr<CCSprite> Gun::copyWithZone() const {
     if (auto* gun = dynamic_cast<Gun*>(copy.get()); gun && bullet_)
         gun->setBullet(std::dynamic_pointer_cast<Bullet>(bullet_->copy()));
     return copy;
-}
-
-QString Gun::className() const {
-    return QStringLiteral("Gun");
-}
-
-std::shared_ptr<Gun> Gun::unserialize(const QVariantMap& d) {
-    return unserializeKind<Gun>(d);
-}
-
-std::shared_ptr<LockingSprite> Gun::newInstance() const {
-    return std::make_shared<Gun>();
 }

@@ -3,8 +3,10 @@
 #include "items/Weapon.h"
 
 // A firearm: it owns a bullet, which a shot puts on the stage at the firing point.
-class Gun : public Weapon {
+class Gun : public WeaponKind<Gun, Weapon> {
 public:
+    static constexpr const char* kClassName = "Gun";
+
     static std::shared_ptr<Gun> gunWithOrientation(int orientation);
     bool initWithOrientation(int orientation) override;
 
@@ -14,12 +16,8 @@ public:
 
     // The weapon copy plus a bullet of its own.
     std::shared_ptr<CCSprite> copyWithZone() const override;
-    QString className() const override;
-    static std::shared_ptr<Gun> unserialize(const QVariantMap& d);
 
 protected:
-    std::shared_ptr<LockingSprite> newInstance() const override;
-
     // The gun's picture and its bullet's, each by orientation (1, or any other value).
     bool initGun(int orientation, const QString& picture1, const QString& otherPicture,
                  const QString& bullet1, const QString& otherBullet, float bulletScale = 1);

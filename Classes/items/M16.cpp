@@ -1,7 +1,7 @@
 #include "items/M16.h"
 
 std::shared_ptr<M16> M16::m16WithOrientation(int orientation) {
-    return ccCreate<M16>([orientation](M16& w) { return w.initWithOrientation(orientation); });
+    return create(orientation);
 }
 
 bool M16::initWithOrientation(int orientation) {
@@ -13,16 +13,4 @@ Point M16::shootingStartPoint() const {
     // A plain screen offset: it does not turn with the weapon.
     const Point base = baseShootingStartPoint();
     return Point(base.x + 3, base.y - 3);
-}
-
-QString M16::className() const {
-    return QStringLiteral("M16");
-}
-
-std::shared_ptr<M16> M16::unserialize(const QVariantMap& d) {
-    return unserializeKind<M16>(d);
-}
-
-std::shared_ptr<LockingSprite> M16::newInstance() const {
-    return std::make_shared<M16>();
 }

@@ -3,13 +3,10 @@
 #include "items/Gun.h"
 
 // A machine gun.
-class Machinegun : public Gun {
+class Machinegun : public WeaponKind<Machinegun, Gun> {
 public:
+    static constexpr const char* kClassName = "Machinegun";
+
     static std::shared_ptr<Machinegun> machinegunWithOrientation(int orientation);
     bool initWithOrientation(int orientation) override;
-    QString className() const override;
-    static std::shared_ptr<Machinegun> unserialize(const QVariantMap& d);
-
-protected:
-    std::shared_ptr<LockingSprite> newInstance() const override;
 };

@@ -1,8 +1,7 @@
 #include "items/Pistol.h"
 
 std::shared_ptr<Pistol> Pistol::pistolWithOrientation(int orientation) {
-    return ccCreate<Pistol>(
-        [orientation](Pistol& w) { return w.initWithOrientation(orientation); });
+    return create(orientation);
 }
 
 bool Pistol::initWithOrientation(int orientation) {
@@ -14,16 +13,4 @@ Point Pistol::shootingStartPoint() const {
     // A plain screen offset: it does not turn with the weapon.
     const Point base = baseShootingStartPoint();
     return Point(base.x + (orientation() == 1 ? -12.0f : 12.0f), base.y - 8);
-}
-
-QString Pistol::className() const {
-    return QStringLiteral("Pistol");
-}
-
-std::shared_ptr<Pistol> Pistol::unserialize(const QVariantMap& d) {
-    return unserializeKind<Pistol>(d);
-}
-
-std::shared_ptr<LockingSprite> Pistol::newInstance() const {
-    return std::make_shared<Pistol>();
 }

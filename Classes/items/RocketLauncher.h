@@ -3,13 +3,10 @@
 #include "items/Gun.h"
 
 // A rocket launcher.
-class RocketLauncher : public Gun {
+class RocketLauncher : public WeaponKind<RocketLauncher, Gun> {
 public:
+    static constexpr const char* kClassName = "RocketLauncher";
+
     static std::shared_ptr<RocketLauncher> rocketLauncherWithOrientation(int orientation);
     bool initWithOrientation(int orientation) override;
-    QString className() const override;
-    static std::shared_ptr<RocketLauncher> unserialize(const QVariantMap& d);
-
-protected:
-    std::shared_ptr<LockingSprite> newInstance() const override;
 };

@@ -1,7 +1,7 @@
 #include "items/Tank.h"
 
 std::shared_ptr<Tank> Tank::tankWithOrientation(int orientation) {
-    return ccCreate<Tank>([orientation](Tank& w) { return w.initWithOrientation(orientation); });
+    return create(orientation);
 }
 
 bool Tank::initWithOrientation(int orientation) {
@@ -13,16 +13,4 @@ Point Tank::shootingStartPoint() const {
     // A plain screen offset: it does not turn with the weapon.
     const Point base = baseShootingStartPoint();
     return Point(base.x, base.y + 23);
-}
-
-QString Tank::className() const {
-    return QStringLiteral("Tank");
-}
-
-std::shared_ptr<Tank> Tank::unserialize(const QVariantMap& d) {
-    return unserializeKind<Tank>(d);
-}
-
-std::shared_ptr<LockingSprite> Tank::newInstance() const {
-    return std::make_shared<Tank>();
 }

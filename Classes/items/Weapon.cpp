@@ -70,3 +70,11 @@ QString Weapon::className() const {
 std::shared_ptr<LockingSprite> Weapon::newInstance() const {
     return std::make_shared<Weapon>();
 }
+
+std::shared_ptr<LockingSprite> ThrownWeapon::bullet() {
+    return std::static_pointer_cast<LockingSprite>(weak_from_this().lock());
+}
+
+bool ThrownWeapon::canPerformShootingAtPoint(Point p) const {
+    return containsPoint(p);
+}

@@ -74,3 +74,28 @@ template <class K> std::shared_ptr<K> Weapon::unserializeKind(const QVariantMap&
     weapon->setRotation(stored->rotation());
     return weapon;
 }
+
+// What every weapon kind repeats: its class name (Self::kClassName), loading it back from its
+// dictionary, making one for an orientation, and a blank instance for copies.
+template <class Self, class Base> class WeaponKind : public Base {
+public:
+    QString className() const override { return QString::fromLatin1(Self::kClassName); }
+    static std::shared_ptr<Self> unserialize(const QVariantMap& d) {
+        return Weapon::unserializeKind<Self>(d);
+    }
+
+protected:
+    static std::shared_ptr<Self> create(int orientation) {
+        return ccCreate<Self>(
+            [orientation](Self& w) { return w.initWithOrientation(orientation); });
+    }
+    std::shared_ptr<LockingSprite> newInstance() const override { return std::make_shared<Self>(); }
+};
+
+// A weapon that is thrown: the weapon itself travels, and a shot starts from a touch on its
+// picture.
+class ThrownWeapon : public Weapon {
+public:
+    std::shared_ptr<LockingSprite> bullet() override;
+    bool canPerformShootingAtPoint(Point p) const override;
+};
