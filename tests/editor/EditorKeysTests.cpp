@@ -132,4 +132,65 @@ TEST_F(EditorKeysTest, KeysDoNothingUnderAnotherScreen) {
     EXPECT_FALSE(gvc->isPlaying());
 }
 
+TEST_F(EditorKeysTest, UndoAndRedoFromKeysAndButtons) {
+    QAbstractButton* undo = gvc->actions().button(EditorActions::Undo);
+    QAbstractButton* redo = gvc->actions().button(EditorActions::Redo);
+    ASSERT_NE(undo, nullptr);
+    ASSERT_NE(redo, nullptr);
+    EXPECT_FALSE(undo->isEnabled());
+    EXPECT_FALSE(redo->isEnabled());
+    EXPECT_EQ(undo->toolTip(), QStringLiteral("Undo (Ctrl+Z)"));
+
+    gvc->addSprite(box(Point(100, 100)));
+    press(Qt::Key_N);
+    ASSERT_EQ(gvc->frames().size(), 2u);
+    EXPECT_TRUE(undo->isEnabled());
+    press(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(gvc->frames().size(), 1u);
+    EXPECT_EQ(gvc->frameLayer()->children().size(), 1u);
+    EXPECT_TRUE(redo->isEnabled());
+    press(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_TRUE(gvc->frameLayer()->children().empty());
+    EXPECT_FALSE(gvc->isDirty()); // back where it started: closing would not ask
+    EXPECT_FALSE(undo->isEnabled());
+    press(Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(gvc->frameLayer()->children().size(), 1u);
+    press(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(gvc->frames().size(), 2u);
+    EXPECT_EQ(gvc->currentFrameIndex(), 1);
+    QTest::mouseClick(undo, Qt::LeftButton);
+    EXPECT_EQ(gvc->frames().size(), 1u);
+}
+
+TEST_F(EditorKeysTest, AHiddenButtonLeavesItsKeyToOthers) {
+    gvc->addSprite(box(Point(100, 100)));
+    press(Qt::Key_N);
+    press(Qt::Key_N);
+    // Playing hides the toolbar: its arrow keys are not taken, and nothing steps.
+    gvc->play();
+    gvc->playStep();
+    const int shown = gvc->currentFrameIndex();
+    EXPECT_FALSE(gvc->actions().handleKey(QKeyCombination(Qt::Key_Left)));
+    EXPECT_FALSE(gvc->actions().handleKey(QKeyCombination(Qt::CTRL | Qt::Key_Z)));
+    EXPECT_EQ(gvc->currentFrameIndex(), shown);
+    EXPECT_EQ(gvc->frames().size(), 3u);
+    // The key goes on to the window, as an unused key does.
+    int reachedWindow = 0;
+    struct Counter : QObject {
+        int* n;
+        explicit Counter(int* count) : n(count) {}
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() == QEvent::KeyPress)
+                ++*n;
+            return false;
+        }
+    } counter(&reachedWindow);
+    window->installEventFilter(&counter);
+    press(Qt::Key_Left);
+    window->removeEventFilter(&counter);
+    EXPECT_EQ(reachedWindow, 1);
+    gvc->stop();
+    EXPECT_TRUE(gvc->actions().handleKey(QKeyCombination(Qt::Key_Left)));
+}
+
 } // namespace

@@ -1,6 +1,7 @@
 #include "EditorFixture.h"
 #include "TestSupport.h"
 #include "document/SaveFiles.h"
+#include "document/SaveReader.h"
 #include "editor/SpeedSlider.h"
 #include "items/BoundingSprite.h"
 #include "items/Hmn.h"
@@ -291,6 +292,95 @@ TEST_F(StorageTest, CloseQuestionAnswers) {
     gvc->close(nullptr);
     platform::AlertView::visibleAlerts().back()->cancel();
     EXPECT_TRUE(frame(0).sprites().empty());
+}
+
+// Frames of save N as they are on disk now.
+int framesOnDisk(int id) {
+    return int(SaveReader(id).read({}).frames.size());
+}
+
+TEST_F(StorageTest, AnAutomaticSaveThatKeepsFailingSaysSoOnce) {
+    makeAnimation(2);
+    gvc->saveWithName("Keep", true);
+    const int id = gvc->currentSaveId();
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit tiny = old;
+    tiny.rlim_cur = 16;
+    setrlimit(RLIMIT_FSIZE, &tiny);
+    for (int tick = 0; tick < 3; ++tick) {
+        gvc->addSprite(box(Point(float(tick), 2)));
+        gvc->saveTimerTick();
+    }
+    setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_EQ(platform::AlertView::visibleAlerts().size(), 1u);
+    EXPECT_TRUE(gvc->isDirty());
+    // Once a save succeeds, the next failure is news again.
+    gvc->saveTimerTick();
+    EXPECT_FALSE(gvc->isDirty());
+    setrlimit(RLIMIT_FSIZE, &tiny);
+    gvc->addSprite(box(Point(9, 9)));
+    gvc->saveInBackgroundWithId(id);
+    setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_EQ(platform::AlertView::visibleAlerts().size(), 2u);
+}
+
+// "Exit" answered while the automatic save runs: the save finishes with the animation as it
+// was, nothing is written after the close, and the next animation has identifiers of its own.
+TEST_F(StorageTest, ExitDuringTheAutomaticSaveNeverWritesTheClosedAnimationAway) {
+    defaults().setBool(true, "autosave_enabled");
+    gvc->viewDidAppear(false);
+    makeAnimation(3);
+    gvc->saveWithName("Keep", true);
+    const int id = gvc->currentSaveId();
+    ASSERT_EQ(framesOnDisk(id), 3);
+    gvc->snap(nullptr);
+
+    auto answerExitSoon = [this](int ms) {
+        gvc->close(nullptr);
+        ASSERT_EQ(platform::AlertView::visibleAlerts().size(), 1u);
+        auto alert = platform::AlertView::visibleAlerts().back();
+        QTimer::singleShot(ms, [alert] { alert->dismissWithClickedButtonIndex(0); });
+    };
+    // Answered before the write starts: the tick's first turn of the event loop handles it.
+    answerExitSoon(0);
+    gvc->saveTimerTick();
+    EXPECT_EQ(framesOnDisk(id), 3);
+    EXPECT_EQ(gvc->currentSaveId(), -1);
+    EXPECT_EQ(gvc->autoSaveId(), -1);
+    EXPECT_FALSE(gvc->isDirty());
+    gvc->saveTimerTick();
+    EXPECT_EQ(framesOnDisk(id), 3);
+
+    // Answered while the write runs (a long animation, the answer a little later): the close
+    // waits for the write, which saves the animation whole.
+    gvc->loadWithId(id);
+    for (int i = 0; i < 60; ++i)
+        gvc->snap(nullptr);
+    answerExitSoon(5);
+    gvc->saveTimerTick();
+    EXPECT_TRUE(platform::AlertView::visibleAlerts().empty());
+    EXPECT_EQ(framesOnDisk(id), 63);
+    EXPECT_EQ(gvc->currentSaveId(), -1);
+    EXPECT_FALSE(gvc->isDirty());
+    // One period later: the new, untouched animation is not saved over anything.
+    gvc->saveTimerTick();
+    EXPECT_EQ(framesOnDisk(id), 63);
+    EXPECT_EQ(saves().size(), 1);
+}
+
+TEST_F(StorageTest, LeavingTheFirstScreensAnimationStartsAnUnchangedOne) {
+    gvc->viewDidAppear(false);
+    makeAnimation(2);
+    gvc->close(nullptr);
+    answerAlert("You are exiting the animation. Anything unsaved will be lost!", "Exit");
+    EXPECT_FALSE(gvc->isDirty());
+    EXPECT_EQ(gvc->background(), 1);
+    gvc->saveTimerTick();
+    EXPECT_TRUE(saves().isEmpty());
+    gvc->close(nullptr);
+    EXPECT_TRUE(platform::AlertView::visibleAlerts().empty());
 }
 
 } // namespace
