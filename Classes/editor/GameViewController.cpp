@@ -76,66 +76,35 @@ void GameViewController::loadView() {
 
 void GameViewController::declareActions() {
     using A = EditorActions;
-    const auto key = [](QKeyCombination k) {
-        return std::vector<QKeyCombination>{k};
+    using Keys = std::vector<QKeyCombination>;
+    auto add = [this](A::Id id, const char* title, const char* icon, Keys keys,
+                      std::function<void(QObject*)> run, std::function<bool()> enabled = {}) {
+        actions_.declare(id, {QString::fromLatin1(title), QString::fromLatin1(icon),
+                              std::move(keys), std::move(run), std::move(enabled)});
     };
-    actions_.declare(A::NewFrame, {QStringLiteral("New frame"),
-                                   QStringLiteral("icon-snapshot.png"),
-                                   key(Qt::Key_N),
-                                   [this](QObject* s) { snap(s); },
-                                   {}});
-    actions_.declare(A::PreviousFrame, {QStringLiteral("Previous frame"),
-                                        QStringLiteral("icon-prev.png"),
-                                        key(Qt::Key_Left),
-                                        [this](QObject* s) { prevFrame(s); },
-                                        {}});
-    actions_.declare(A::NextFrame, {QStringLiteral("Next frame"),
-                                    QStringLiteral("icon-next.png"),
-                                    key(Qt::Key_Right),
-                                    [this](QObject* s) { nextFrame(s); },
-                                    {}});
-    actions_.declare(A::Play, {QStringLiteral("Play"),
-                               QStringLiteral("icon-play.png"),
-                               key(Qt::Key_Space),
-                               [this](QObject* s) { playPause(s); },
-                               {}});
-    actions_.declare(A::Speed, {QStringLiteral("Playback speed"),
-                                QStringLiteral("icon-speed.png"),
-                                {},
-                                [this](QObject* s) { toggleAnimationSpeedView(s); },
-                                {}});
-    actions_.declare(A::DeleteFrame, {QStringLiteral("Delete frame"),
-                                      QStringLiteral("icon-delete-frame.png"),
-                                      {Qt::Key_Delete, Qt::Key_Backspace},
-                                      [this](QObject* s) { removeCurrentFrame(s); },
-                                      {}});
-    actions_.declare(A::Sounds, {QStringLiteral("Frame sounds"),
-                                 QStringLiteral("icon-sounds.png"),
-                                 {},
-                                 [this](QObject*) { showSounds(); },
-                                 {}});
-    actions_.declare(A::Save, {QStringLiteral("Save"),
-                               QStringLiteral("icon-save.png"),
-                               key(Qt::CTRL | Qt::Key_S),
-                               [this](QObject*) { saveClicked(); },
-                               {}});
-    actions_.declare(A::Close, {QStringLiteral("Close"),
-                                QStringLiteral("icon-close.png"),
-                                {},
-                                [this](QObject* s) { close(s); },
-                                {}});
-    actions_.declare(A::Undo, {QStringLiteral("Undo"), QStringLiteral("icon-undo.png"),
-                               key(Qt::CTRL | Qt::Key_Z), [this](QObject*) { undo(); },
-                               [this] {
-                                   return animation_.undoStack().canUndo();
-                               }});
-    actions_.declare(A::Redo, {QStringLiteral("Redo"),
-                               QStringLiteral("icon-redo.png"),
-                               {Qt::CTRL | Qt::SHIFT | Qt::Key_Z, Qt::CTRL | Qt::Key_Y},
-                               [this](QObject*) { redo(); },
-                               [this] {
-                                   return animation_.undoStack().canRedo();
-                               }});
+    add(A::NewFrame, "New frame", "icon-snapshot.png", {Qt::Key_N},
+        [this](QObject* s) { snap(s); });
+    add(A::PreviousFrame, "Previous frame", "icon-prev.png", {Qt::Key_Left},
+        [this](QObject* s) { prevFrame(s); });
+    add(A::NextFrame, "Next frame", "icon-next.png", {Qt::Key_Right},
+        [this](QObject* s) { nextFrame(s); });
+    add(A::Play, "Play", "icon-play.png", {Qt::Key_Space}, [this](QObject* s) { playPause(s); });
+    add(A::Speed, "Playback speed", "icon-speed.png", {},
+        [this](QObject* s) { toggleAnimationSpeedView(s); });
+    add(A::DeleteFrame, "Delete frame", "icon-delete-frame.png",
+        {Qt::Key_Delete, Qt::Key_Backspace}, [this](QObject* s) { removeCurrentFrame(s); });
+    add(A::Sounds, "Frame sounds", "icon-sounds.png", {}, [this](QObject*) { showSounds(); });
+    add(A::Save, "Save", "icon-save.png", {Qt::CTRL | Qt::Key_S},
+        [this](QObject*) { saveClicked(); });
+    add(A::Close, "Close", "icon-close.png", {}, [this](QObject* s) { close(s); });
+    // Not while playing: the frames on screen would change under the playback.
+    add(
+        A::Undo, "Undo", "icon-undo.png", {Qt::CTRL | Qt::Key_Z}, [this](QObject*) { undo(); },
+        [this] { return !isPlaying_ && animation_.undoStack().canUndo(); });
+    add(
+        A::Redo, "Redo", "icon-redo.png", {Qt::CTRL | Qt::SHIFT | Qt::Key_Z, Qt::CTRL | Qt::Key_Y},
+        [this](QObject*) { redo(); },
+        [this] { return !isPlaying_ && animation_.undoStack().canRedo(); });
 }
 
 void GameViewController::buildToolbar(QWidget* root) {
