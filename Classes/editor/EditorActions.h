@@ -26,6 +26,7 @@ public:
         Speed,
         DeleteFrame,
         Sounds,
+        Locks,
         Save,
         Close,
         Undo,

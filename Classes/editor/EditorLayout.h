@@ -10,6 +10,9 @@ inline constexpr int kToolbarRow = 47;
 inline constexpr int kToolbarHeight = kToolbarTab + kToolbarRow;
 inline constexpr int kToolbarButton = 44;
 inline constexpr int kToolbarSpacing = 6;
+// The scrolling row of buttons: right of the toolbar's toggle, and wholly on screen.
+inline constexpr int kToolbarRowX = 30;
+inline constexpr int kToolbarRowWidth = kScreenWidth - kToolbarRowX;
 inline constexpr int kCameraButton = 52;
 
 } // namespace editorlayout

@@ -2,6 +2,7 @@
 
 #include "document/Commands.h"
 #include "editor/EditorLayout.h"
+#include "editor/ItemsLockController.h"
 #include "editor/SoundsController.h"
 #include "editor/SpeedSlider.h"
 #include "engine/CCDirector.h"
@@ -14,7 +15,11 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QScroller>
 #include <QToolButton>
+#include <QWheelEvent>
 
 using namespace editorlayout;
 
@@ -67,6 +72,7 @@ void GameViewController::loadView() {
     buildStoragePanels(root);
 
     soundsController_ = new SoundsController(this);
+    lockController_ = new ItemsLockController(this);
     soundsController_->setFrameSounds = [this](Frame* frame, auto sounds) {
         animation_.push(new FrameSoundsCommand(animation_, frame, std::move(sounds)));
     };
@@ -94,6 +100,7 @@ void GameViewController::declareActions() {
     add(A::DeleteFrame, "Delete frame", "icon-delete-frame.png",
         {Qt::Key_Delete, Qt::Key_Backspace}, [this](QObject* s) { removeCurrentFrame(s); });
     add(A::Sounds, "Frame sounds", "icon-sounds.png", {}, [this](QObject*) { showSounds(); });
+    add(A::Locks, "Lock items", "icon-locks.png", {Qt::Key_L}, [this](QObject*) { showLocks(); });
     add(A::Save, "Save", "icon-save.png", {Qt::CTRL | Qt::Key_S},
         [this](QObject*) { saveClicked(); });
     add(A::Close, "Close", "icon-close.png", {}, [this](QObject* s) { close(s); });
@@ -107,9 +114,35 @@ void GameViewController::declareActions() {
         [this] { return !isPlaying_ && animation_.undoStack().canRedo(); });
 }
 
+namespace {
+
+// The toolbar's row of buttons scrolls sideways when they do not all fit: a mouse wheel turns
+// it, a finger drags it.
+class ButtonRow : public QScrollArea {
+public:
+    explicit ButtonRow(QWidget* parent) : QScrollArea(parent) {
+        setFrameShape(QFrame::NoFrame);
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setFocusPolicy(Qt::NoFocus);
+        viewport()->setAutoFillBackground(false);
+        QScroller::grabGesture(viewport(), QScroller::TouchGesture);
+    }
+
+protected:
+    void wheelEvent(QWheelEvent* e) override {
+        const QPoint d = e->angleDelta();
+        const int step = std::abs(d.x()) > std::abs(d.y()) ? d.x() : d.y();
+        horizontalScrollBar()->setValue(horizontalScrollBar()->value() - step / 4);
+        e->accept();
+    }
+};
+
+} // namespace
+
 void GameViewController::buildToolbar(QWidget* root) {
-    // The toolbar along the bottom edge: a tab strip above a row of buttons. Only the buttons
-    // take touches; the rest of the tab strip lets them through to the stage.
+    // The toolbar along the bottom edge: a tab strip above a row of buttons. Only the row takes
+    // touches; the rest of the tab strip lets them through to the stage.
     toolbar_ = new QWidget(root);
     toolbar_->setObjectName(QStringLiteral("toolbar"));
     platform::setViewFrame(toolbar_,
@@ -118,17 +151,25 @@ void GameViewController::buildToolbar(QWidget* root) {
     toolbarRow_->setObjectName(QStringLiteral("toolbarRow"));
     toolbarRow_->setGeometry(0, kToolbarTab, kScreenWidth, kToolbarRow);
     toolbarRow_->setStyleSheet(QStringLiteral("#toolbarRow { background: rgba(30, 32, 38, 225); }"
-                                              "QToolButton { border: none; }"));
-    int x = 30;
+                                              "QToolButton { border: none; }"
+                                              "QScrollArea, #toolbarButtons { background: "
+                                              "transparent; }"));
+    auto* row = new ButtonRow(toolbarRow_);
+    row->setGeometry(kToolbarRowX, 0, kToolbarRowWidth, kToolbarRow);
+    auto* buttons = new QWidget;
+    buttons->setObjectName(QStringLiteral("toolbarButtons"));
+    int x = 0;
     for (EditorActions::Id id :
          {EditorActions::PreviousFrame, EditorActions::NextFrame, EditorActions::Speed,
-          EditorActions::DeleteFrame, EditorActions::Sounds, EditorActions::Save,
-          EditorActions::Undo, EditorActions::Redo}) {
+          EditorActions::DeleteFrame, EditorActions::Sounds, EditorActions::Locks,
+          EditorActions::Save, EditorActions::Undo, EditorActions::Redo}) {
         actions_.makeButton(
-            id, toolbarRow_,
+            id, buttons,
             QRect(x, (kToolbarRow - kToolbarButton) / 2, kToolbarButton, kToolbarButton));
         x += kToolbarButton + kToolbarSpacing;
     }
+    buttons->resize(x, kToolbarRow);
+    row->setWidget(buttons);
     toolbar_->setMask(QRegion(toolbarRow_->geometry()));
 
     actions_.makeButton(EditorActions::Play, root,
@@ -443,8 +484,25 @@ void GameViewController::setAnimationBackgroundImage(const QImage& picture) {
 
 // ---------------------------------------------------------------- sounds
 
-void GameViewController::showSounds() {
+void GameViewController::leaveStageForScreen() {
+    // Frames must not step behind the screen, nor a dragged item stay in hand (a locked one
+    // would still turn by its handle).
+    if (isPlaying_)
+        stop();
+    frameLayer_->frameSwitched();
     CCDirector::sharedDirector().stopAnimation();
+}
+
+void GameViewController::showSounds() {
+    leaveStageForScreen();
     soundsController_->setFrame(animation_.currentFrame());
     presentModalViewController(soundsController_, true);
+}
+
+void GameViewController::showLocks() {
+    leaveStageForScreen();
+    const Frame* frame = animation_.currentFrame();
+    lockController_->setSprites(frame ? frame->sprites()
+                                      : std::vector<std::shared_ptr<CCSprite>>());
+    presentModalViewController(lockController_, true);
 }

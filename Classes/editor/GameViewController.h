@@ -22,6 +22,7 @@
 
 class QUndoCommand;
 class SceneView;
+class ItemsLockController;
 class SoundsController;
 class SpeedSlider;
 
@@ -88,8 +89,11 @@ public:
     platform::Timer* playTimer() const { return playTimer_.get(); }
     bool animationSpeedViewVisible() const { return animationSpeedViewVisible_; }
 
-    // ---- sounds ----
+    // ---- other screens ----
     void showSounds();
+    // The item-locks screen for the current frame's items.
+    void showLocks();
+    ItemsLockController* lockController() const { return lockController_; }
 
     // ---- saving, loading, closing ----
     // Resets the storage state for a new or loaded animation and starts drawing.
@@ -153,6 +157,8 @@ private:
     void buildSpeedPanel(QWidget* root);
     void buildStoragePanels(QWidget* root);
     void buildScene();
+    // Before another screen covers the stage: playback stops, the selection goes, drawing stops.
+    void leaveStageForScreen();
     // Records the frame's background as the animation's last one shown, as stepping does.
     void noteFrameBackground(const Frame& frame, bool pictureFirst);
     void stepToFrame(int index);
@@ -205,5 +211,6 @@ private:
     QWidget* savingLabel_ = nullptr;
     QAbstractButton* closeButton_ = nullptr;
     SoundsController* soundsController_ = nullptr;
+    ItemsLockController* lockController_ = nullptr;
     std::shared_ptr<platform::AlertView> deleteFrameAlert_;
 };

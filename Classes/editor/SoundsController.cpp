@@ -1,4 +1,5 @@
 #include "editor/SoundsController.h"
+#include "editor/ListScreen.h"
 
 #include "document/Frame.h"
 #include "engine/CCDirector.h"
@@ -6,12 +7,10 @@
 #include "sounds/SoundManager.h"
 
 #include <QKeyEvent>
-#include <QLabel>
 #include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
 #include <QStyledItemDelegate>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -50,44 +49,17 @@ QString SoundsController::displayTitle(const QString& title) {
 }
 
 void SoundsController::loadView() {
-    auto* root = new QWidget;
-    root->setObjectName(QStringLiteral("soundsScreen"));
-    root->resize(480, 320);
-    root->setStyleSheet(
-        QStringLiteral("#soundsScreen { background: #efeff4; }"
-                       "#soundsBar { background: #f7f7f7; border-bottom: 1px solid #c8c7cc; }"
-                       "#soundsTitle { font-weight: bold; font-size: 15px; }"
-                       "QListWidget { background: white; border: none; font-size: 15px; }"
-                       "QListWidget::item { padding: 6px 10px; border-bottom: 1px solid #e0e0e5; }"
-                       "QListWidget::item:selected { background: #d9d9de; color: black; }"));
-    auto* layout = new QVBoxLayout(root);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-
-    auto* bar = new QWidget(root);
-    bar->setObjectName(QStringLiteral("soundsBar"));
-    bar->setFixedHeight(40);
-    auto* barLayout = new QHBoxLayout(bar);
-    barLayout->setContentsMargins(10, 4, 10, 4);
-    auto* title = new QLabel(QStringLiteral("Sounds of this frame"), bar);
-    title->setObjectName(QStringLiteral("soundsTitle"));
-    barLayout->addWidget(title, 1);
-    auto* doneButton = new QPushButton(QStringLiteral("Done"), bar);
-    doneButton->setObjectName(QStringLiteral("soundsDone"));
-    QObject::connect(doneButton, &QPushButton::clicked, this, [this] { done(); });
-    barLayout->addWidget(doneButton);
-    layout->addWidget(bar);
-
-    tableView_ = new QListWidget(root);
+    ListScreen screen =
+        ListScreen::make(QStringLiteral("soundsScreen"), QStringLiteral("Sounds of this frame"));
+    screen.done->setObjectName(QStringLiteral("soundsDone"));
+    QObject::connect(screen.done, &QPushButton::clicked, this, [this] { done(); });
+    tableView_ = screen.list;
     tableView_->setItemDelegate(new CheckMarkDelegate(tableView_));
-    tableView_->setSelectionMode(QAbstractItemView::SingleSelection);
-    tableView_->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     QObject::connect(tableView_, &QListWidget::itemClicked, this,
                      [this](QListWidgetItem* item) { selectRow(tableView_->row(item)); });
-    layout->addWidget(tableView_, 1);
     tableView_->installEventFilter(this);
-    root->installEventFilter(this);
-    setView(root);
+    screen.root->installEventFilter(this);
+    setView(screen.root);
 }
 
 bool SoundsController::eventFilter(QObject* watched, QEvent* event) {
