@@ -31,6 +31,8 @@ public:
         Close,
         Undo,
         Redo,
+        ToggleToolbar,
+        TogglePaintRow,
         Count
     };
 

@@ -14,5 +14,7 @@ inline constexpr int kToolbarSpacing = 6;
 inline constexpr int kToolbarRowX = 30;
 inline constexpr int kToolbarRowWidth = kScreenWidth - kToolbarRowX;
 inline constexpr int kCameraButton = 52;
+// How far the toolbar goes down while a figure is posed.
+inline constexpr int kToolbarHideDistance = 100;
 
 } // namespace editorlayout

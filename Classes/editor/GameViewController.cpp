@@ -15,11 +15,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QScrollArea>
-#include <QScrollBar>
-#include <QScroller>
 #include <QToolButton>
-#include <QWheelEvent>
 
 using namespace editorlayout;
 
@@ -112,73 +108,6 @@ void GameViewController::declareActions() {
         A::Redo, "Redo", "icon-redo.png", {Qt::CTRL | Qt::SHIFT | Qt::Key_Z, Qt::CTRL | Qt::Key_Y},
         [this](QObject*) { redo(); },
         [this] { return !isPlaying_ && animation_.undoStack().canRedo(); });
-}
-
-namespace {
-
-// The toolbar's row of buttons scrolls sideways when they do not all fit: a mouse wheel turns
-// it, a finger drags it.
-class ButtonRow : public QScrollArea {
-public:
-    explicit ButtonRow(QWidget* parent) : QScrollArea(parent) {
-        setFrameShape(QFrame::NoFrame);
-        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        setFocusPolicy(Qt::NoFocus);
-        viewport()->setAutoFillBackground(false);
-        QScroller::grabGesture(viewport(), QScroller::TouchGesture);
-    }
-
-protected:
-    void wheelEvent(QWheelEvent* e) override {
-        const QPoint d = e->angleDelta();
-        const int step = std::abs(d.x()) > std::abs(d.y()) ? d.x() : d.y();
-        horizontalScrollBar()->setValue(horizontalScrollBar()->value() - step / 4);
-        e->accept();
-    }
-};
-
-} // namespace
-
-void GameViewController::buildToolbar(QWidget* root) {
-    // The toolbar along the bottom edge: a tab strip above a row of buttons. Only the row takes
-    // touches; the rest of the tab strip lets them through to the stage.
-    toolbar_ = new QWidget(root);
-    toolbar_->setObjectName(QStringLiteral("toolbar"));
-    platform::setViewFrame(toolbar_,
-                           QRect(0, kScreenHeight - kToolbarHeight, kScreenWidth, kToolbarHeight));
-    toolbarRow_ = new QWidget(toolbar_);
-    toolbarRow_->setObjectName(QStringLiteral("toolbarRow"));
-    toolbarRow_->setGeometry(0, kToolbarTab, kScreenWidth, kToolbarRow);
-    toolbarRow_->setStyleSheet(QStringLiteral("#toolbarRow { background: rgba(30, 32, 38, 225); }"
-                                              "QToolButton { border: none; }"
-                                              "QScrollArea, #toolbarButtons { background: "
-                                              "transparent; }"));
-    auto* row = new ButtonRow(toolbarRow_);
-    row->setGeometry(kToolbarRowX, 0, kToolbarRowWidth, kToolbarRow);
-    auto* buttons = new QWidget;
-    buttons->setObjectName(QStringLiteral("toolbarButtons"));
-    int x = 0;
-    for (EditorActions::Id id :
-         {EditorActions::PreviousFrame, EditorActions::NextFrame, EditorActions::Speed,
-          EditorActions::DeleteFrame, EditorActions::Sounds, EditorActions::Locks,
-          EditorActions::Save, EditorActions::Undo, EditorActions::Redo}) {
-        actions_.makeButton(
-            id, buttons,
-            QRect(x, (kToolbarRow - kToolbarButton) / 2, kToolbarButton, kToolbarButton));
-        x += kToolbarButton + kToolbarSpacing;
-    }
-    buttons->resize(x, kToolbarRow);
-    row->setWidget(buttons);
-    toolbar_->setMask(QRegion(toolbarRow_->geometry()));
-
-    actions_.makeButton(EditorActions::Play, root,
-                        QRect(4, kScreenHeight - kToolbarHeight - 4 - kToolbarButton,
-                              kToolbarButton, kToolbarButton));
-    actions_.makeButton(EditorActions::NewFrame, root,
-                        QRect(kScreenWidth - 4 - kCameraButton,
-                              kScreenHeight - kToolbarHeight - 4 - kCameraButton, kCameraButton,
-                              kCameraButton));
 }
 
 void GameViewController::buildSpeedPanel(QWidget* root) {

@@ -89,6 +89,23 @@ public:
     platform::Timer* playTimer() const { return playTimer_.get(); }
     bool animationSpeedViewVisible() const { return animationSpeedViewVisible_; }
 
+    // ---- toolbar ----
+    // Raise or lower the whole toolbar by 100 points (around pose editing).
+    void showToolbar();
+    void hideToolbar();
+    // Raise or lower it by the colour row's height.
+    void showPaintToolbar();
+    void hidePaintToolbar();
+    void togglePaintToolbar();
+    // Lowers the toolbar to its tab (the play button goes with it), or raises it back.
+    void toggleToolbar(QObject* sender);
+    bool toolbarHidden() const { return toolbarHidden_; }
+    bool paintToolbarIsVisible() const { return paintToolbarIsVisible_; }
+    QWidget* paintRow() const { return paintRow_; }
+    // Slide a view to the screen's top edge, or just above it.
+    void showView(QWidget* view, bool animated);
+    void hideView(QWidget* view, bool animated);
+
     // ---- other screens ----
     void showSounds();
     // The item-locks screen for the current frame's items.
@@ -153,6 +170,8 @@ protected:
 
 private:
     void buildToolbar(QWidget* root);
+    void buildToolbarToggles();
+    void moveToolbarBy(int dy);
     void declareActions();
     void buildSpeedPanel(QWidget* root);
     void buildStoragePanels(QWidget* root);
@@ -203,6 +222,9 @@ private:
     SceneView* sceneView_ = nullptr;
     QWidget* toolbar_ = nullptr;
     QWidget* toolbarRow_ = nullptr;
+    QWidget* paintRow_ = nullptr;
+    bool toolbarHidden_ = false;
+    bool paintToolbarIsVisible_ = false;
     QWidget* animationSpeedView_ = nullptr;
     SpeedSlider* animationSpeedSlider_ = nullptr;
     QWidget* flashView_ = nullptr;
