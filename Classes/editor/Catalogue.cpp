@@ -188,9 +188,11 @@ std::shared_ptr<Hmn> makeFigure() {
     auto figure = Hmn::node();
     if (!figure)
         return nullptr;
+    // Scaling re-lays the limbs from the neck and so moves the body; placing comes after it,
+    // so that the figure's centre really is the stage's.
+    figure->setScale(kFigureScale);
     const Size win = CCDirector::sharedDirector().winSize();
     figure->setPosition(Point(win.width / 2, win.height / 2));
-    figure->setScale(kFigureScale);
     figure->setShowJoints(false);
     return figure;
 }
