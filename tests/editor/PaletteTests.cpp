@@ -202,6 +202,15 @@ TEST_F(PaletteTest, EntriesAreSpacedByTheirPicturesWithTheObjectStripsExceptions
     EXPECT_EQ(palettes->objectEntry(1)->textureName(), "box.png");
     EXPECT_EQ(palettes->objectEntry(2)->textureName(), "tree-btn.png");
     EXPECT_EQ(palettes->weaponEntry(21)->textureName(), "tank-l-btn.png");
+
+    // Widths are points: the high-resolution pictures lay out the same strips.
+    const Size standard = palettes->objectsScroll()->contentSize();
+    palettes.reset();
+    CCDirector::sharedDirector().setContentScaleFactor(2);
+    palettes = std::make_unique<Palettes>(*scene, delegate);
+    EXPECT_EQ(palettes->objectsScroll()->contentSize(), standard);
+    TapingSprite* tree = palettes->objectEntry(2);
+    EXPECT_EQ(tree->texture()->pixelsWide(), 2 * tree->contentSize().width) << "-hd picture";
 }
 
 TEST_F(PaletteTest, ShowingOnePaletteHidesTheOtherAndFlagsChangeAtOnce) {
