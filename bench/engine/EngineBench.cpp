@@ -1,6 +1,7 @@
-// Drawing a full stage and converting points through a nested tree.
+// Drawing a full stage, converting points through a nested tree, one frame of a palette glide.
 #include "engine/CCDirector.h"
 #include "engine/CCLayer.h"
+#include "engine/CCScrollView.h"
 #include "engine/CCSprite.h"
 
 #include <QImage>
@@ -93,5 +94,43 @@ void BM_ConvertToNodeSpaceFourDeep(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ConvertToNodeSpaceFourDeep);
+
+// One frame of a palette's glide: a 480 × 64 strip holding the 41 pictures of the objects
+// palette, in a running scene, mid-way along its content with a velocity that keeps it gliding.
+// Each round also puts the content back where it was, so it measures slightly more than a tick.
+void BM_ScrollViewGlideTick41Entries(benchmark::State& state) {
+    CCDirector& d = CCDirector::sharedDirector();
+    auto scene = Scene::node();
+    auto scroll = CCScrollView::scrollViewWithViewSize(Size(480, 64));
+    scroll->setDirection(CCScrollViewDirectionHorizontal);
+    const char* pictures[] = {"box.png",      "tree-btn.png", "car-btn.png", "chair.png",
+                              "door-btn.png", "mail.png",     "blood.png",   "expl-btn.png",
+                              "fire.png",     "shield.png"};
+    float x = 60;
+    for (int i = 0; i < 41; ++i) {
+        auto s = Sprite::spriteWithFile(pictures[i % 10]);
+        if (!s) {
+            state.SkipWithError("resources missing: build kelvora_resources first");
+            return;
+        }
+        s->setPosition(Point(x, 32));
+        scroll->addChild(s);
+        x += s->contentSize().width + 30;
+    }
+    scroll->setContentSize(Size(x + 20, 64));
+    scroll->setPosition(Point(0, 256));
+    scroll->setIsTouchEnabled(true);
+    scene->addChild(scroll);
+    d.replaceScene(scene);
+    const Point middle(-x / 2, 0);
+    for (auto _ : state) {
+        scroll->setContentOffset(middle);
+        scroll->setScrollDistance(Point(-30, 0));
+        scroll->deaccelerateScrolling(1.0f / 60);
+        benchmark::DoNotOptimize(scroll->contentOffset());
+    }
+    d.end();
+}
+BENCHMARK(BM_ScrollViewGlideTick41Entries);
 
 } // namespace
