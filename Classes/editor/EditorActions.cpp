@@ -5,6 +5,7 @@
 
 #include <QIcon>
 #include <QKeySequence>
+#include <QScrollArea>
 #include <QToolButton>
 
 namespace {
@@ -67,11 +68,34 @@ void EditorActions::refreshEnabled() {
             a.button->setEnabled(!a.enabled || a.enabled());
 }
 
+namespace {
+
+// The scrolling row a button sits in, if any.
+QScrollArea* rowOf(const QWidget* button) {
+    for (QWidget* w = button->parentWidget(); w; w = w->parentWidget())
+        if (auto* area = qobject_cast<QScrollArea*>(w))
+            return area;
+    return nullptr;
+}
+
+// Whether a click at the widget's point p would land on `expected` (or inside it).
+bool clickLands(const QWidget* w, QPoint p, const QWidget* expected) {
+    const QWidget* top = w->window();
+    const QWidget* hit = top->childAt(w->mapTo(top, p));
+    return hit && (hit == expected || expected->isAncestorOf(hit));
+}
+
+} // namespace
+
 bool EditorActions::isReachable(const QAbstractButton* button) {
     if (!button || !button->isVisible() || !button->isEnabled())
         return false;
-    const QWidget* top = button->window();
-    return top->childAt(button->mapTo(top, button->rect().center())) == button;
+    const QRect shown = button->visibleRegion().boundingRect();
+    if (!shown.isEmpty())
+        return clickLands(button, shown.center(), button);
+    // Scrolled out of its row: reachable when the row itself is.
+    const QScrollArea* row = rowOf(button);
+    return row && clickLands(row->viewport(), row->viewport()->rect().center(), row->viewport());
 }
 
 bool EditorActions::handleKey(QKeyCombination pressed) {
@@ -82,6 +106,8 @@ bool EditorActions::handleKey(QKeyCombination pressed) {
             continue;
         if (!isReachable(a.button))
             continue;
+        if (QScrollArea* row = rowOf(a.button))
+            row->ensureWidgetVisible(a.button, 0, 0);
         a.button->click();
         return true;
     }

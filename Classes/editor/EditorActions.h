@@ -31,6 +31,10 @@ public:
         Close,
         Undo,
         Redo,
+        AddFigure,
+        Objects,
+        Weapons,
+        Basket,
         ToggleToolbar,
         TogglePaintRow,
         Count

@@ -33,6 +33,7 @@ GameViewController::~GameViewController() {
         deleteFrameAlert_->setDelegate(nullptr);
     if (frameLayer_)
         frameLayer_->setGameController(nullptr);
+    palettes_.reset();
     presenter_.reset();
     CCDirector& director = CCDirector::sharedDirector();
     if (director.runningScene() == mainScene_.get())
@@ -86,6 +87,14 @@ void GameViewController::declareActions() {
     };
     add(A::NewFrame, "New frame", "icon-snapshot.png", {Qt::Key_N},
         [this](QObject* s) { snap(s); });
+    add(A::AddFigure, "Add a stick figure", "icon-figure.png", {Qt::Key_P},
+        [this](QObject* s) { addPlayer(s); });
+    add(A::Objects, "Props", "icon-objects.png", {Qt::Key_O},
+        [this](QObject* s) { toggleObjects(s); });
+    add(A::Weapons, "Weapons", "icon-weapons.png", {Qt::Key_W},
+        [this](QObject* s) { toggleWeapons(s); });
+    add(A::Basket, "Basket (drop items on it to delete them)", "icon-basket.png", {Qt::Key_B},
+        [this](QObject*) { toggleBasket(); });
     add(A::PreviousFrame, "Previous frame", "icon-prev.png", {Qt::Key_Left},
         [this](QObject* s) { prevFrame(s); });
     add(A::NextFrame, "Next frame", "icon-next.png", {Qt::Key_Right},
@@ -194,6 +203,7 @@ void GameViewController::viewDidLoad() {
     director.setOpenGLView(sceneView_);
     director.enableRetinaDisplay(true);
     buildScene();
+    buildPalettes();
     director.runWithScene(mainScene_);
     director.stopAnimation();
 

@@ -3,6 +3,7 @@
 #include "document/Animation.h"
 #include "document/Frame.h"
 #include "editor/EditorActions.h"
+#include "editor/Palettes.h"
 #include "engine/CCLayer.h"
 #include "engine/CCScene.h"
 #include "platform/AlertView.h"
@@ -31,6 +32,7 @@ class SpeedSlider;
 // a call into it (edits as commands on its undo stack) plus what the screen shows of it.
 class GameViewController : public platform::ViewController,
                            public StageController,
+                           public PaletteDelegate,
                            public platform::AlertViewDelegate {
 public:
     explicit GameViewController(QObject* parent = nullptr);
@@ -106,10 +108,27 @@ public:
     void showView(QWidget* view, bool animated);
     void hideView(QWidget* view, bool animated);
 
+    // ---- palettes and the basket ----
+    // A new item of a palette entry (by its tag), or a new stick figure, as an undoable add.
+    void addObject(int tag);
+    void addWeapon(int tag);
+    void addPlayer(QObject* sender);
+    void toggleObjects(QObject* sender);
+    void toggleWeapons(QObject* sender);
+    void showObjects(bool animated);
+    void hideObjects(bool animated);
+    void showWeapons(bool animated);
+    void hideWeapons(bool animated);
+    void toggleBasket();
+    void showBasket();
+    void hideBasket();
+    bool basketVisible() const;
+    Palettes* palettes() const { return palettes_.get(); }
+
     // ---- other screens ----
-    void showSounds();
+    void showSounds() override;
     // The item-locks screen for the current frame's items.
-    void showLocks();
+    void showLocks() override;
     ItemsLockController* lockController() const { return lockController_; }
 
     // ---- saving, loading, closing ----
@@ -176,6 +195,7 @@ private:
     void buildSpeedPanel(QWidget* root);
     void buildStoragePanels(QWidget* root);
     void buildScene();
+    void buildPalettes();
     // Before another screen covers the stage: playback stops, the selection goes, drawing stops.
     void leaveStageForScreen();
     // Records the frame's background as the animation's last one shown, as stepping does.
@@ -193,6 +213,7 @@ private:
 
     Animation animation_;
     std::unique_ptr<StagePresenter> presenter_;
+    std::unique_ptr<Palettes> palettes_;
     EditorActions actions_;
 
     // Storage. The generation changes whenever the animation is started, loaded or closed, so

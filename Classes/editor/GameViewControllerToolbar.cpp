@@ -58,9 +58,10 @@ void GameViewController::buildToolbar(QWidget* root) {
     buttons->setObjectName(QStringLiteral("toolbarButtons"));
     int x = 0;
     for (EditorActions::Id id :
-         {EditorActions::PreviousFrame, EditorActions::NextFrame, EditorActions::Speed,
-          EditorActions::DeleteFrame, EditorActions::Sounds, EditorActions::Locks,
-          EditorActions::Save, EditorActions::Undo, EditorActions::Redo}) {
+         {EditorActions::AddFigure, EditorActions::Objects, EditorActions::Weapons,
+          EditorActions::Basket, EditorActions::PreviousFrame, EditorActions::NextFrame,
+          EditorActions::Speed, EditorActions::DeleteFrame, EditorActions::Sounds,
+          EditorActions::Locks, EditorActions::Save, EditorActions::Undo, EditorActions::Redo}) {
         actions_.makeButton(
             id, buttons,
             QRect(x, (kToolbarRow - kToolbarButton) / 2, kToolbarButton, kToolbarButton));
