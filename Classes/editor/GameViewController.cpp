@@ -65,7 +65,6 @@ void GameViewController::loadView() {
     flashView_->setObjectName(QStringLiteral("flash"));
     flashView_->setAttribute(Qt::WA_TransparentForMouseEvents);
 
-    closeButton_ = actions_.makeButton(EditorActions::Close, root, QRect(4, 4, 40, 40));
     buildStoragePanels(root);
 
     soundsController_ = new SoundsController(this);
@@ -117,6 +116,10 @@ void GameViewController::declareActions() {
         A::Redo, "Redo", "icon-redo.png", {Qt::CTRL | Qt::SHIFT | Qt::Key_Z, Qt::CTRL | Qt::Key_Y},
         [this](QObject*) { redo(); },
         [this] { return !isPlaying_ && animation_.undoStack().canRedo(); });
+    add(A::ToggleToolbar, "Lower the toolbar", "slide-down.png", {Qt::Key_T},
+        [this](QObject* s) { toggleToolbar(s); });
+    add(A::TogglePaintRow, "Colours", "arr-up.png", {Qt::Key_C},
+        [this](QObject*) { togglePaintToolbar(); });
 }
 
 void GameViewController::buildSpeedPanel(QWidget* root) {

@@ -85,6 +85,10 @@ void GameViewController::buildToolbarToggles() {
     // sits at the row's left end. Only these, the row and the colour row take touches.
     actions_.makeButton(EditorActions::ToggleToolbar, toolbar_,
                         QRect(0, 0, kToolbarTab, kToolbarTab), 2);
+    // The close button beside it: the palettes slide over the stage's top edge and the basket
+    // sits at the right end, so the left of the tab is the one place nothing else uses.
+    const QRect closeFrame(kToolbarTab + 4, 0, kToolbarTab, kToolbarTab);
+    closeButton_ = actions_.makeButton(EditorActions::Close, toolbar_, closeFrame, 2);
     actions_.makeButton(EditorActions::TogglePaintRow, toolbarRow_,
                         QRect(0, (kToolbarRow - kToolbarTab) / 2, kToolbarRowX, kToolbarTab), 4);
     auto* paintRow = new QWidget(toolbar_);
@@ -96,6 +100,7 @@ void GameViewController::buildToolbarToggles() {
     QRegion touchable(toolbarRow_->geometry());
     touchable += paintRow->geometry();
     touchable += QRect(0, 0, kToolbarTab, kToolbarTab);
+    touchable += closeFrame;
     toolbar_->setMask(touchable);
 }
 
@@ -103,6 +108,15 @@ void GameViewController::moveToolbarBy(int dy) {
     QRect r = platform::viewFrame(toolbar_);
     r.translate(0, dy);
     platform::animateViewGeometry(toolbar_, r, platform::kDefaultAnimationDuration);
+    // The play and camera buttons stand above the toolbar: they rise with it when the colour
+    // row comes up, and stay where they rest when it goes down.
+    for (QWidget* b :
+         {static_cast<QWidget*>(pauseButton()), static_cast<QWidget*>(cameraButton())}) {
+        const int rest = kScreenHeight - kToolbarHeight - 4 - b->height();
+        QRect f = platform::viewFrame(b);
+        f.moveTop(std::min(rest, r.top() - 4 - b->height()));
+        platform::animateViewGeometry(b, f, platform::kDefaultAnimationDuration);
+    }
 }
 
 void GameViewController::showToolbar() {
