@@ -68,10 +68,14 @@ void EditorActions::refreshEnabled() {
 }
 
 bool EditorActions::isReachable(const QAbstractButton* button) {
-    if (!button || !button->isVisible() || !button->isEnabled())
+    return isReachableWidget(button);
+}
+
+bool EditorActions::isReachableWidget(const QWidget* widget) {
+    if (!widget || !widget->isVisible() || !widget->isEnabled())
         return false;
-    const QWidget* top = button->window();
-    return top->childAt(button->mapTo(top, button->rect().center())) == button;
+    const QWidget* top = widget->window();
+    return top->childAt(widget->mapTo(top, widget->rect().center())) == widget;
 }
 
 bool EditorActions::handleKey(QKeyCombination pressed) {
@@ -80,9 +84,15 @@ bool EditorActions::handleKey(QKeyCombination pressed) {
             continue;
         if (a.enabled && !a.enabled())
             continue;
-        if (!isReachable(a.button))
+        if (a.button) {
+            if (!isReachable(a.button))
+                continue;
+            a.button->click();
+            return true;
+        }
+        if (!isReachableWidget(a.keyArea) || !a.trigger)
             continue;
-        a.button->click();
+        a.trigger(nullptr);
         return true;
     }
     return false;

@@ -106,7 +106,7 @@ void GameViewController::declareActions() {
                                 {}});
     actions_.declare(A::DeleteFrame, {QStringLiteral("Delete frame"),
                                       QStringLiteral("icon-delete-frame.png"),
-                                      {Qt::Key_Delete, Qt::Key_Backspace},
+                                      {Qt::SHIFT | Qt::Key_Delete, Qt::SHIFT | Qt::Key_Backspace},
                                       [this](QObject* s) { removeCurrentFrame(s); },
                                       {}});
     actions_.declare(A::Sounds, {QStringLiteral("Frame sounds"),
@@ -136,6 +136,7 @@ void GameViewController::declareActions() {
                                [this] {
                                    return animation_.undoStack().canRedo();
                                }});
+    declareStageActions();
 }
 
 void GameViewController::buildToolbar(QWidget* root) {
@@ -393,6 +394,7 @@ void GameViewController::clearFrame() {
 }
 
 void GameViewController::clearAllFrames() {
+    frameLayer_->reset();
     frameLayer_->removeAllChildrenWithCleanup(true);
     shadowLayer_->removeAllChildrenWithCleanup(true);
     animation_.clear();

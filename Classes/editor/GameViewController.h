@@ -3,6 +3,7 @@
 #include "document/Animation.h"
 #include "document/Frame.h"
 #include "editor/EditorActions.h"
+#include "editor/SpeechBubbleEditController.h"
 #include "engine/CCLayer.h"
 #include "engine/CCScene.h"
 #include "platform/AlertView.h"
@@ -14,6 +15,7 @@
 
 #include <QAbstractButton>
 #include <QImage>
+#include <QPointer>
 #include <QWidget>
 
 #include <functional>
@@ -23,6 +25,7 @@
 class QUndoCommand;
 class SceneView;
 class SoundsController;
+class SpeechBubble;
 class SpeedSlider;
 
 // The editor screen: the stage showing the animation, the toolbar and panels around it,
@@ -141,6 +144,20 @@ public:
     // The delete-frame question.
     void alertViewClickedButtonAtIndex(platform::AlertView& alert, int index) override;
 
+    // ---- stage ----
+    // The basket and the palettes, as the stage sees them (screen points).
+    bool basketVisible() const override;
+    bool basketContainsScreenPoint(Point screen) const override;
+    bool shownPaletteContains(Point screen) const override;
+    // A new text screen for the bubble; its Done is an undoable edit of the bubble's text.
+    bool presentSpeechBubbleEditor(const std::shared_ptr<SpeechBubble>& bubble) override;
+    void dismissSpeechBubbleEditor() override;
+    SpeechBubbleEditController* speechBubbleEditor() const { return speechBubbleEditor_; }
+    // Sets a bubble's text as one step of the undo stack (nothing when the text is the same).
+    void setBubbleText(const std::shared_ptr<SpeechBubble>& bubble, const QString& text);
+    // The item selected on the stage is deleted (the Delete key).
+    void deleteSelectedItem();
+
 protected:
     void loadView() override;
     void viewDidLoad() override;
@@ -150,6 +167,7 @@ protected:
 private:
     void buildToolbar(QWidget* root);
     void declareActions();
+    void declareStageActions();
     void buildSpeedPanel(QWidget* root);
     void buildStoragePanels(QWidget* root);
     void buildScene();
@@ -206,4 +224,7 @@ private:
     QAbstractButton* closeButton_ = nullptr;
     SoundsController* soundsController_ = nullptr;
     std::shared_ptr<platform::AlertView> deleteFrameAlert_;
+
+    // Stage.
+    QPointer<SpeechBubbleEditController> speechBubbleEditor_;
 };
