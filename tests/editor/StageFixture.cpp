@@ -72,45 +72,27 @@ QPointingDevice* StageTest::touchScreen() {
     return device;
 }
 
-QTest::QTouchEventWidgetSequence StageTest::sequence(const std::set<int>& mentioned) {
+void StageTest::send(Phase phase, std::initializer_list<Finger> fingers) {
+    if (phase == Phase::Press)
+        separateTaps();
+    std::set<int> mentioned;
+    for (const Finger& f : fingers)
+        mentioned.insert(f.id);
     auto seq = QTest::touchEvent(editor->sceneView(), touchScreen());
     for (int id : down_)
         if (!mentioned.count(id))
             seq.stationary(id);
-    return seq;
-}
-
-void StageTest::press(std::initializer_list<Finger> fingers) {
-    std::set<int> ids;
-    for (const Finger& f : fingers)
-        ids.insert(f.id);
-    separateTaps();
-    auto seq = sequence(ids);
     for (const Finger& f : fingers) {
-        seq.press(f.id, viewPoint(f.at), editor->sceneView());
-        down_.insert(f.id);
-    }
-    seq.commit();
-}
-
-void StageTest::move(std::initializer_list<Finger> fingers) {
-    std::set<int> ids;
-    for (const Finger& f : fingers)
-        ids.insert(f.id);
-    auto seq = sequence(ids);
-    for (const Finger& f : fingers)
-        seq.move(f.id, viewPoint(f.at), editor->sceneView());
-    seq.commit();
-}
-
-void StageTest::release(std::initializer_list<Finger> fingers) {
-    std::set<int> ids;
-    for (const Finger& f : fingers)
-        ids.insert(f.id);
-    auto seq = sequence(ids);
-    for (const Finger& f : fingers) {
-        seq.release(f.id, viewPoint(f.at), editor->sceneView());
-        down_.erase(f.id);
+        const QPoint at = viewPoint(f.at);
+        if (phase == Phase::Press) {
+            seq.press(f.id, at, editor->sceneView());
+            down_.insert(f.id);
+        } else if (phase == Phase::Move) {
+            seq.move(f.id, at, editor->sceneView());
+        } else {
+            seq.release(f.id, at, editor->sceneView());
+            down_.erase(f.id);
+        }
     }
     seq.commit();
 }

@@ -42,9 +42,11 @@ protected:
         int id;
         Point at;
     };
-    void press(std::initializer_list<Finger> fingers);
-    void move(std::initializer_list<Finger> fingers);
-    void release(std::initializer_list<Finger> fingers);
+    enum class Phase { Press, Move, Release };
+    void send(Phase phase, std::initializer_list<Finger> fingers);
+    void press(std::initializer_list<Finger> f) { send(Phase::Press, f); }
+    void move(std::initializer_list<Finger> f) { send(Phase::Move, f); }
+    void release(std::initializer_list<Finger> f) { send(Phase::Release, f); }
     // One finger down, along the path, up.
     void drag(Point from, std::initializer_list<Point> path);
     void tap(Point at) { drag(at, {}); }
@@ -63,7 +65,6 @@ protected:
     FrameLayer* stage = nullptr;
 
 private:
-    QTest::QTouchEventWidgetSequence sequence(const std::set<int>& mentioned);
     void separateTaps() const;
     static QPointingDevice* touchScreen();
     std::set<int> down_;
