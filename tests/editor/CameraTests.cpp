@@ -42,8 +42,8 @@ protected:
 
 TEST_F(CameraTest, AnAnimatedMoveTakesTenTicksAndDropsASecondRequest) {
     stage->moveCameraTo(Point(100, 50), true);
-    platform::Timer* timer = stage->moveCameraTimer();
-    ASSERT_NE(timer, nullptr);
+    ASSERT_NE(stage->moveCameraTimer(), nullptr);
+    const std::shared_ptr<platform::Timer> timer = stage->moveCameraTimer()->shared_from_this();
     EXPECT_TRUE(timer->repeats());
     EXPECT_DOUBLE_EQ(timer->timeInterval(), 1.0 / 30);
     for (int tick = 1; tick <= 10; ++tick) {
