@@ -292,6 +292,14 @@ TEST_F(StageTouchTest, TheMouseSelectsDragsTurnsAndResizes) {
     // Spread from 2 × 20 to 2 × 45 points around the centre (240, 160): +50.
     EXPECT_NEAR(b->scale(), 1.2f, 1e-5);
     EXPECT_EQ(editor->animation().undoStack().count(), before + 1);
+    // Dragged onto the basket.
+    editor->basketShown = true;
+    const Rect basket = BasketEditor::basketRect();
+    mousePress(Point(195, 170));
+    mouseMove(Point(300, 100));
+    mouseMove(Point(basket.origin.x + 10, basket.origin.y + 10));
+    mouseRelease(Point(basket.origin.x + 10, basket.origin.y + 10));
+    EXPECT_FALSE(inFrame(b.get()));
 }
 
 } // namespace
