@@ -98,17 +98,30 @@ bool EditorActions::isReachable(const QAbstractButton* button) {
     return row && clickLands(row->viewport(), row->viewport()->rect().center(), row->viewport());
 }
 
+bool EditorActions::isReachableWidget(const QWidget* widget) {
+    if (!widget || !widget->isVisible() || !widget->isEnabled())
+        return false;
+    const QWidget* top = widget->window();
+    return top->childAt(widget->mapTo(top, widget->rect().center())) == widget;
+}
+
 bool EditorActions::handleKey(QKeyCombination pressed) {
     for (Action& a : actions_) {
         if (std::find(a.keys.begin(), a.keys.end(), pressed) == a.keys.end())
             continue;
         if (a.enabled && !a.enabled())
             continue;
-        if (!isReachable(a.button))
+        if (a.button) {
+            if (!isReachable(a.button))
+                continue;
+            if (QScrollArea* row = rowOf(a.button))
+                row->ensureWidgetVisible(a.button, 0, 0);
+            a.button->click();
+            return true;
+        }
+        if (!isReachableWidget(a.keyArea) || !a.trigger)
             continue;
-        if (QScrollArea* row = rowOf(a.button))
-            row->ensureWidgetVisible(a.button, 0, 0);
-        a.button->click();
+        a.trigger(nullptr);
         return true;
     }
     return false;

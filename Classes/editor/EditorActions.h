@@ -37,6 +37,7 @@ public:
         Basket,
         ToggleToolbar,
         TogglePaintRow,
+        DeleteItem,
         Count
     };
 
@@ -49,6 +50,9 @@ public:
         // Whether it can be done now (always, when not given).
         std::function<bool()> enabled;
         QAbstractButton* button = nullptr;
+        // An action without a button works on what this widget shows (the stage for the
+        // selected item): its keys work while a click could reach the widget.
+        QWidget* keyArea = nullptr;
     };
 
     void declare(Id id, Action action);
@@ -70,6 +74,8 @@ public:
     // so that it goes on to whoever else wants it.
     bool handleKey(QKeyCombination pressed);
     static bool isReachable(const QAbstractButton* button);
+    // Shown, enabled and not covered at its centre.
+    static bool isReachableWidget(const QWidget* widget);
 
 private:
     std::array<Action, Count> actions_;

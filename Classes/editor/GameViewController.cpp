@@ -102,7 +102,8 @@ void GameViewController::declareActions() {
     add(A::Speed, "Playback speed", "icon-speed.png", {},
         [this](QObject* s) { toggleAnimationSpeedView(s); });
     add(A::DeleteFrame, "Delete frame", "icon-delete-frame.png",
-        {Qt::Key_Delete, Qt::Key_Backspace}, [this](QObject* s) { removeCurrentFrame(s); });
+        {Qt::SHIFT | Qt::Key_Delete, Qt::SHIFT | Qt::Key_Backspace},
+        [this](QObject* s) { removeCurrentFrame(s); });
     add(A::Sounds, "Frame sounds", "icon-sounds.png", {}, [this](QObject*) { showSounds(); });
     add(A::Locks, "Lock items", "icon-locks.png", {Qt::Key_L}, [this](QObject*) { showLocks(); });
     add(A::Save, "Save", "icon-save.png", {Qt::CTRL | Qt::Key_S},
@@ -120,6 +121,7 @@ void GameViewController::declareActions() {
         [this](QObject* s) { toggleToolbar(s); });
     add(A::TogglePaintRow, "Colours", "arr-up.png", {Qt::Key_C},
         [this](QObject*) { togglePaintToolbar(); });
+    declareStageActions();
 }
 
 void GameViewController::buildSpeedPanel(QWidget* root) {
@@ -345,6 +347,7 @@ void GameViewController::clearFrame() {
 }
 
 void GameViewController::clearAllFrames() {
+    frameLayer_->reset();
     frameLayer_->removeAllChildrenWithCleanup(true);
     shadowLayer_->removeAllChildrenWithCleanup(true);
     animation_.clear();

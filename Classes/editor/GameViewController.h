@@ -4,6 +4,7 @@
 #include "document/Frame.h"
 #include "editor/EditorActions.h"
 #include "editor/Palettes.h"
+#include "editor/SpeechBubbleEditController.h"
 #include "engine/CCLayer.h"
 #include "engine/CCScene.h"
 #include "platform/AlertView.h"
@@ -15,6 +16,7 @@
 
 #include <QAbstractButton>
 #include <QImage>
+#include <QPointer>
 #include <QWidget>
 
 #include <functional>
@@ -25,6 +27,7 @@ class QUndoCommand;
 class SceneView;
 class ItemsLockController;
 class SoundsController;
+class SpeechBubble;
 class SpeedSlider;
 
 // The editor screen: the stage showing the animation, the toolbar and panels around it,
@@ -122,7 +125,6 @@ public:
     void toggleBasket();
     void showBasket();
     void hideBasket();
-    bool basketVisible() const;
     Palettes* palettes() const { return palettes_.get(); }
 
     // ---- other screens ----
@@ -181,6 +183,20 @@ public:
     // The delete-frame question.
     void alertViewClickedButtonAtIndex(platform::AlertView& alert, int index) override;
 
+    // ---- stage ----
+    // The basket and the palettes, as the stage sees them (screen points).
+    bool basketVisible() const override;
+    bool basketContainsScreenPoint(Point screen) const override;
+    bool shownPaletteContains(Point screen) const override;
+    // A new text screen for the bubble; its Done is an undoable edit of the bubble's text.
+    bool presentSpeechBubbleEditor(const std::shared_ptr<SpeechBubble>& bubble) override;
+    void dismissSpeechBubbleEditor() override;
+    SpeechBubbleEditController* speechBubbleEditor() const { return speechBubbleEditor_; }
+    // Sets a bubble's text as one step of the undo stack (nothing when the text is the same).
+    void setBubbleText(const std::shared_ptr<SpeechBubble>& bubble, const QString& text);
+    // The item selected on the stage is deleted (the Delete key).
+    void deleteSelectedItem();
+
 protected:
     void loadView() override;
     void viewDidLoad() override;
@@ -192,6 +208,7 @@ private:
     void buildToolbarToggles();
     void moveToolbarBy(int dy);
     void declareActions();
+    void declareStageActions();
     void buildSpeedPanel(QWidget* root);
     void buildStoragePanels(QWidget* root);
     void buildScene();
@@ -256,4 +273,7 @@ private:
     SoundsController* soundsController_ = nullptr;
     ItemsLockController* lockController_ = nullptr;
     std::shared_ptr<platform::AlertView> deleteFrameAlert_;
+
+    // Stage.
+    QPointer<SpeechBubbleEditController> speechBubbleEditor_;
 };

@@ -263,6 +263,7 @@ void GameViewController::viewDidDisappear(bool) {
 }
 
 void GameViewController::discardFrames() {
+    frameLayer_->reset();
     frameLayer_->removeAllChildrenWithCleanup(true);
     shadowLayer_->removeAllChildrenWithCleanup(true);
     frameLayer_->setEditingHuman(nullptr);

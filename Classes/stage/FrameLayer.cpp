@@ -1,6 +1,34 @@
 #include "stage/FrameLayer.h"
 
+#include "document/Animation.h"
+#include "engine/CCCamera.h"
+#include "engine/CCDirector.h"
 #include "items/Hmn.h"
+#include "items/Joint.h"
+#include "items/LockingSprite.h"
+#include "items/SpeechBubble.h"
+#include "platform/Timer.h"
+#include "stage/StageController.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace {
+
+float distance(Point a, Point b) {
+    return std::hypot(a.x - b.x, a.y - b.y);
+}
+
+bool contains(const TouchSet& touches, const TouchPtr& t) {
+    return t && touches.contains(t.get());
+}
+
+uint8_t clampedOpacity(int value) {
+    return uint8_t(std::clamp(value, 0, 255));
+}
+
+} // namespace
 
 std::shared_ptr<FrameLayer> FrameLayer::layerWithColor(ccColor4B color, float width, float height) {
     auto l = std::make_shared<FrameLayer>();
@@ -8,6 +36,497 @@ std::shared_ptr<FrameLayer> FrameLayer::layerWithColor(ccColor4B color, float wi
     return l;
 }
 
-void FrameLayer::frameSwitched() {
-    movingSprite_.reset();
+FrameLayer::FrameLayer() = default;
+
+FrameLayer::~FrameLayer() {
+    if (moveCameraTimer_)
+        moveCameraTimer_->invalidate();
+    if (shootingTimer_)
+        shootingTimer_->invalidate();
 }
+
+bool FrameLayer::initWithColor(ccColor4B color, float width, float height) {
+    if (!ColorLayer::initWithColor(color, width, height))
+        return false;
+    rotatingControl_ = Sprite::spriteWithFile(QStringLiteral("rotate-control.png"));
+    if (!rotatingControl_)
+        rotatingControl_ = Sprite::sprite();
+    rotatingControl_->setVisible(false);
+    nTouches_ = 0;
+    paletteTouches_.reserve(4);
+    return true;
+}
+
+// ---------------------------------------------------------------- points
+
+Point FrameLayer::screenPoint(Point viewPoint) {
+    return CCDirector::sharedDirector().convertToGLStick(viewPoint);
+}
+
+Point FrameLayer::stagePoint(Point viewPoint) const {
+    const Point g = screenPoint(viewPoint);
+    const Point eye = cameraPosition();
+    const float s = stageScale();
+    return Point(eye.x + g.x / s, eye.y + g.y / s);
+}
+
+// ---------------------------------------------------------------- selection
+
+CCSprite* FrameLayer::selectedItem() const {
+    if (!movingSprite_ || movingKind_ == Kind::Joint || movingSprite_->parent() != this)
+        return nullptr;
+    return movingSprite_.get();
+}
+
+CCSprite* FrameLayer::itemAt(Point p) const {
+    for (const auto& child : children()) {
+        auto* item = dynamic_cast<LockingSprite*>(child.get());
+        if (item && !item->locked() && item->containsPoint(p))
+            return item;
+    }
+    return nullptr;
+}
+
+void FrameLayer::removeAllItems() {
+    // Back to front, so that removing does not shift what is still to be looked at.
+    for (size_t i = children().size(); i-- > 0;) {
+        CCNode* child = children()[i].get();
+        if (!isStageControl(child))
+            removeChild(child, true);
+    }
+}
+
+void FrameLayer::showHandle(Point at) {
+    rotatingControl_->setVisible(true);
+    rotatingControl_->setPosition(at);
+    if (rotatingControl_->parent() != this)
+        addChild(rotatingControl_, kHandleZ);
+}
+
+void FrameLayer::hideHandle() {
+    rotatingControl_->setVisible(false);
+}
+
+void FrameLayer::select(const std::shared_ptr<CCSprite>& item, Point p, const TouchPtr& touch) {
+    movingOffset_ = p - item->position();
+    movingSprite_ = item;
+    movingKind_ = dynamic_cast<Hmn*>(item.get())     ? Kind::Figure
+                  : dynamic_cast<Joint*>(item.get()) ? Kind::Joint
+                                                     : Kind::Item;
+    movingTouch_ = touch;
+    if (movingKind_ != Kind::Figure)
+        showHandle(item->position());
+    isPanning_ = false;
+}
+
+void FrameLayer::forgetSelection() {
+    movingSprite_.reset();
+    movingTouch_.reset();
+    rotatingTouch_.reset();
+    hideHandle();
+}
+
+void FrameLayer::frameSwitched() {
+    commitGesture();
+    forgetSelection();
+    firstTouch_.reset();
+    wasRotating_ = false;
+}
+
+void FrameLayer::reset() {
+    if (moveCameraTimer_)
+        moveCameraTimer_->invalidate();
+    moveCameraTimer_.reset();
+    cameraSteps_ = 0;
+    if (shootingTimer_)
+        shootingTimer_->invalidate();
+    shootingTimer_.reset();
+    if (gameController_)
+        gameController_->dismissSpeechBubbleEditor();
+    dropGesture();
+    forgetSelection();
+    firstTouch_.reset();
+    wasRotating_ = false;
+    isPanning_ = false;
+    nTouches_ = 0;
+    paletteTouches_.clear();
+    editingHuman_.reset();
+    inZoom_ = izZooming_ = false;
+    shootingMode_ = false;
+    shootingWeapon_ = nullptr;
+    moveCameraTo(Point(0, 0));
+    setScale(1);
+    rotatingControl_->setScale(1);
+    rotatingControl_->setOpacity(255);
+}
+
+bool FrameLayer::deleteSelectedItem() {
+    CCSprite* item = selectedItem();
+    if (!item)
+        return false;
+    deleteItem(std::static_pointer_cast<CCSprite>(item->shared_from_this()));
+    return true;
+}
+
+void FrameLayer::deleteItem(std::shared_ptr<CCSprite> item) {
+    // The drag that brought it here is no step of its own: undoing the delete puts the item
+    // back where the gesture found it.
+    if (gestureItem_ == item)
+        gestureBefore_.applyTo(*item);
+    dropGesture();
+    forgetSelection();
+    if (gameController_)
+        gameController_->removeSprite(item.get());
+}
+
+bool FrameLayer::dropOnBasket(Point screen) {
+    if (!gameController_ || !gameController_->basketVisible() ||
+        !gameController_->basketContainsScreenPoint(screen))
+        return false;
+    deleteItem(std::shared_ptr<CCSprite>(movingSprite_));
+    return true;
+}
+
+// ---------------------------------------------------------------- gestures
+
+void FrameLayer::openGesture() {
+    CCSprite* item = selectedItem();
+    if (!item || gestureItem_.get() == item || !gameController_)
+        return;
+    commitGesture();
+    gestureItem_ = movingSprite_;
+    gestureFrame_ = gameController_->animation().currentFrame();
+    gestureBefore_ = ItemPlacement::of(*item);
+}
+
+void FrameLayer::commitGesture() {
+    if (!gestureItem_)
+        return;
+    std::shared_ptr<CCSprite> item = std::move(gestureItem_);
+    gestureItem_.reset();
+    // An item that left the stage meanwhile (an undo, a delete) has nothing to record.
+    if (!gameController_ || item->parent() != this || !gestureFrame_ ||
+        !gestureFrame_->containsSprite(item.get()))
+        return;
+    const ItemPlacement after = ItemPlacement::of(*item);
+    if (after == gestureBefore_)
+        return;
+    gameController_->pushCommand(new ItemPlacementCommand(
+        gameController_->animation(), gestureFrame_, item, gestureBefore_, after));
+}
+
+void FrameLayer::dropGesture() {
+    gestureItem_.reset();
+    gestureFrame_ = nullptr;
+}
+
+// ---------------------------------------------------------------- touches
+
+const TouchSet& FrameLayer::ownTouches(const TouchSet& touches, TouchSet& scratch) const {
+    if (paletteTouches_.empty())
+        return touches;
+    for (const TouchPtr& t : touches)
+        if (std::find(paletteTouches_.begin(), paletteTouches_.end(), t.get()) ==
+            paletteTouches_.end())
+            scratch.add(t);
+    return scratch;
+}
+
+void FrameLayer::ccTouchesBegan(const TouchSet& all, TouchEvent*) {
+    TouchSet scratch;
+    const TouchSet* own = &all;
+    if (gameController_) {
+        bool anyInPalette = false;
+        for (const TouchPtr& t : all) {
+            if (gameController_->shownPaletteContains(screenPoint(t->locationInView()))) {
+                paletteTouches_.push_back(t.get());
+                anyInPalette = true;
+            }
+        }
+        if (anyInPalette)
+            own = &ownTouches(all, scratch);
+    }
+    const TouchSet& touches = *own;
+    if (touches.empty())
+        return;
+
+    nTouches_ += int(touches.count());
+    if (isShooting())
+        return;
+    rotatingTouch_.reset();
+    movingTouch_.reset();
+
+    // The handle around the selected item: near the centre drags, further out turns.
+    if (!shootingMode_ && movingSprite_ && movingKind_ != Kind::Figure && touches.count() == 1 &&
+        touches[0]->tapCount() == 1) {
+        const Point p = stagePointOfTouch(*touches[0]);
+        if (rotatingControl_->containsPoint(p)) {
+            if (distance(movingSprite_->position(), p) <= kHandleDragRadius / stageScale()) {
+                movingOffset_ = p - movingSprite_->position();
+                movingTouch_ = touches[0];
+            } else {
+                rotatingTouch_ = touches[0];
+            }
+            openGesture();
+            return;
+        }
+    }
+
+    // Two new fingers while posing with nothing but a joint in hand pan the camera.
+    if (touches.count() == 2 && inZoom_ && (!movingSprite_ || movingKind_ == Kind::Joint)) {
+        movingSprite_.reset();
+        isPanning_ = true;
+        movingTouch_ = touches[0];
+        return;
+    }
+
+    if (firstTouch_ || touches.count() == 2) {
+        const Touch& a = firstTouch_ ? *firstTouch_ : *touches[0];
+        const Touch& b = firstTouch_ ? *touches[0] : *touches[1];
+        touchesInitDistance_ =
+            distance(screenPoint(a.locationInView()), screenPoint(b.locationInView()));
+    }
+    if (!firstTouch_ && touches.count() == 1)
+        firstTouch_ = touches[0];
+
+    bool posingHandled = false;
+    bool done = false;
+    for (const TouchPtr& t : touches) {
+        const Point p = stagePointOfTouch(*t);
+        if (inZoom_ && poseTouchBegan(t, p, touches)) {
+            posingHandled = true;
+            break;
+        }
+        if (shootingMode_) {
+            if (!shootingTouchBegan(p) && gameController_)
+                gameController_->switchFire();
+            continue;
+        }
+        // By index: presenting a screen or entering posing must not invalidate the walk.
+        for (size_t i = 0; i < children().size() && !done; ++i) {
+            auto* item = dynamic_cast<LockingSprite*>(children()[i].get());
+            if (!item || item->locked() || !item->containsPoint(p))
+                continue;
+            auto picked = std::static_pointer_cast<CCSprite>(item->shared_from_this());
+            const bool doubleTap = !izZooming_ && !inZoom_ && t->tapCount() == 2;
+            if (doubleTap && gameController_) {
+                if (auto bubble = std::dynamic_pointer_cast<SpeechBubble>(picked))
+                    gameController_->presentSpeechBubbleEditor(bubble);
+            }
+            auto figure = std::dynamic_pointer_cast<Hmn>(picked);
+            if (doubleTap && figure) {
+                enterPoseEditing(figure);
+                done = true;
+                break;
+            }
+            if (figure)
+                applyPendingColor(figure.get());
+            select(picked, p, t);
+            done = true;
+        }
+        if (done)
+            break;
+    }
+    if (posingHandled)
+        applyPendingColor(editingHuman_.get());
+
+    if (!movingSprite_ || movingKind_ == Kind::Figure)
+        hideHandle();
+    openGesture();
+}
+
+void FrameLayer::ccTouchesMoved(const TouchSet& all, TouchEvent*) {
+    TouchSet scratch;
+    const TouchSet& touches = ownTouches(all, scratch);
+    if (touches.empty() || isShooting())
+        return;
+
+    if (isPanning_ && !movingSprite_) {
+        // Only the panning finger's own movement moves the camera.
+        if (contains(touches, movingTouch_)) {
+            const Point g1 = screenPoint(movingTouch_->locationInView());
+            const Point g0 = screenPoint(movingTouch_->previousLocationInView());
+            const Point c = cameraPosition();
+            moveCameraTo(Point(c.x + g0.x - g1.x, c.y + g0.y - g1.y));
+        }
+        return;
+    }
+
+    if (!shootingMode_ && movingSprite_) {
+        CCSprite& item = *movingSprite_;
+        const bool turnable = movingKind_ == Kind::Item;
+        if (turnable && contains(touches, rotatingTouch_)) {
+            const Point c = item.position();
+            const Point p0 = stagePoint(rotatingTouch_->previousLocationInView());
+            const Point p1 = stagePoint(rotatingTouch_->locationInView());
+            const double swept = std::atan2(double(p1.y) - c.y, double(p1.x) - c.x) -
+                                 std::atan2(double(p0.y) - c.y, double(p0.x) - c.x);
+            item.setRotation(float(double(item.rotation()) - swept * 180 / std::numbers::pi));
+        }
+        if (turnable && touches.count() == 2) {
+            const float d = distance(screenPoint(touches[0]->locationInView()),
+                                     screenPoint(touches[1]->locationInView()));
+            const double s =
+                double(item.scale()) + (double(d) - touchesInitDistance_) * kResizePerSpread;
+            item.setScale(std::clamp(float(s), kMinItemScale, kMaxItemScale));
+            touchesInitDistance_ = d;
+            wasRotating_ = true;
+        }
+        if (contains(touches, movingTouch_)) {
+            const Point p = stagePointOfTouch(*movingTouch_);
+            if (movingKind_ == Kind::Joint)
+                static_cast<Joint&>(item).moveTo(p, true);
+            else
+                item.setPosition(p - movingOffset_);
+        }
+        rotatingControl_->setPosition(item.position());
+    }
+
+    if (shootingMode_ && shootingWeapon_)
+        shootingTouchMoved(touches);
+}
+
+void FrameLayer::ccTouchesEnded(const TouchSet& all, TouchEvent*) {
+    TouchSet scratch;
+    const TouchSet& touches = ownTouches(all, scratch);
+    for (const TouchPtr& t : all)
+        std::erase(paletteTouches_, t.get());
+    if (touches.empty())
+        return;
+
+    nTouches_ = std::max(0, nTouches_ - int(touches.count()));
+    if (isShooting())
+        return;
+    if (contains(touches, firstTouch_))
+        firstTouch_.reset();
+    isPanning_ = false;
+
+    // The basket lies on the screen, wherever the camera looks: the drop is a screen point.
+    const Point g = screenPoint(touches[0]->locationInView());
+    if (!shootingMode_ && movingSprite_ && touches.count() == 1) {
+        const Point p = stagePointOfTouch(*touches[0]);
+        if (!rotatingControl_->containsPoint(p) && !wasRotating_)
+            forgetSelection();
+    }
+    if (nTouches_ < 1)
+        wasRotating_ = false;
+
+    if (inZoom_ && movingSprite_)
+        poseTouchEnded();
+    if (shootingMode_ && shootingWeapon_) {
+        shootingTouchEnded();
+        return;
+    }
+    if (contains(touches, movingTouch_) && selectedItem() && dropOnBasket(g))
+        return;
+    if (nTouches_ == 0)
+        commitGesture();
+}
+
+void FrameLayer::ccTouchesCancelled(const TouchSet& all, TouchEvent*) {
+    TouchSet scratch;
+    const TouchSet& touches = ownTouches(all, scratch);
+    for (const TouchPtr& t : all)
+        std::erase(paletteTouches_, t.get());
+    if (touches.empty())
+        return;
+    nTouches_ = std::max(0, nTouches_ - int(touches.count()));
+    if (contains(touches, movingTouch_))
+        movingTouch_.reset();
+    if (contains(touches, rotatingTouch_))
+        rotatingTouch_.reset();
+    if (contains(touches, firstTouch_))
+        firstTouch_.reset();
+    if (nTouches_ == 0)
+        commitGesture();
+}
+
+// ---------------------------------------------------------------- camera
+
+Point FrameLayer::cameraPosition() const {
+    if (!camera_)
+        return Point(0, 0);
+    float x, y, z;
+    camera_->centerX(&x, &y, &z);
+    return Point(x, y);
+}
+
+void FrameLayer::moveCameraTo(Point p) {
+    const float z = CCCamera::getZEye();
+    for (CCNode* layer : {static_cast<CCNode*>(this), backgroundLayer_, shadowLayer_}) {
+        if (!layer)
+            continue;
+        layer->camera()->setEyeX(p.x, p.y, z);
+        layer->camera()->setCenterX(p.x, p.y, 0);
+    }
+}
+
+void FrameLayer::moveCameraTo(Point p, bool animated) {
+    if (!animated)
+        moveCameraTo(p);
+    if (izZooming_ || moveCameraTimer_)
+        return;
+    const Point c = cameraPosition();
+    cameraSteps_ = kCameraSteps;
+    cameraStepX_ = (c.x - p.x) / kCameraSteps;
+    cameraStepY_ = (c.y - p.y) / kCameraSteps;
+    cameraTarget_ = p;
+    // The timer must not keep a stage alive that its editor let go of.
+    std::weak_ptr<CCNode> weak = weak_from_this();
+    moveCameraTimer_ =
+        platform::Timer::scheduledTimer(kCameraStepSeconds, true, [weak](platform::Timer& t) {
+            if (auto self = std::static_pointer_cast<FrameLayer>(weak.lock()))
+                self->moveCameraStep();
+            else
+                t.invalidate();
+        });
+}
+
+void FrameLayer::moveCameraStep() {
+    if (!moveCameraTimer_)
+        return;
+    --cameraSteps_;
+    const Point c = cameraPosition();
+    if (cameraSteps_ > 0) {
+        moveCameraTo(Point(c.x - cameraStepX_, c.y - cameraStepY_));
+        return;
+    }
+    // The last step lands exactly on the target, whatever the steps added up to.
+    moveCameraTo(cameraTarget_);
+    moveCameraTimer_->invalidate();
+    moveCameraTimer_.reset();
+}
+
+void FrameLayer::setScale(float s) {
+    ColorLayer::setScale(s);
+    if (backgroundLayer_)
+        backgroundLayer_->setScale(s);
+    if (shadowLayer_)
+        shadowLayer_->setScale(s);
+}
+
+void FrameLayer::fadeChildren(int step) {
+    for (const auto& child : children())
+        if (auto* rgba = dynamic_cast<CCRGBAProtocol*>(child.get()))
+            rgba->setOpacity(clampedOpacity(int(rgba->opacity()) - step));
+}
+
+// ---------------------------------------------------------------- pose editing and shooting
+
+bool FrameLayer::poseTouchBegan(const TouchPtr&, Point, const TouchSet&) {
+    return false;
+}
+
+void FrameLayer::enterPoseEditing(const std::shared_ptr<Hmn>&) {}
+
+void FrameLayer::applyPendingColor(Hmn*) {}
+
+void FrameLayer::poseTouchEnded() {}
+
+bool FrameLayer::shootingTouchBegan(Point) {
+    return false;
+}
+
+void FrameLayer::shootingTouchMoved(const TouchSet&) {}
+
+void FrameLayer::shootingTouchEnded() {}

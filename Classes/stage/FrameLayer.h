@@ -1,29 +1,117 @@
 #pragma once
 
+#include "document/Commands.h"
 #include "engine/CCLayer.h"
 #include "engine/CCSprite.h"
+#include "engine/CCTouch.h"
 
 #include <memory>
+#include <vector>
 
+class Frame;
 class Hmn;
 class StageController;
 
-// The stage: a transparent colour layer whose children are the items of the current frame. It
-// carries the state of figure posing and shooting, and moves the background and onion-skin
-// layers along with its camera and scale.
+namespace platform {
+class Timer;
+}
+
+// The stage: a transparent colour layer whose children are the items of the current frame plus
+// its own controls (the rotate handle). It is the stage's touch handler: it selects, drags,
+// turns, resizes and deletes items, opens a bubble's text screen on a double tap, and carries
+// the camera that the background and onion-skin layers follow. Pose editing and shooting join
+// the touch phases at the hooks near the end of this class.
+//
+// Every edit is one undoable command, pushed when the gesture ends (the last finger lifts): the
+// touch moves themselves only change the item, so a drag stays free of allocations.
 class FrameLayer : public ColorLayer {
 public:
+    // A touch this close to the selected item's centre (in screen points) drags it; further out
+    // inside the handle it turns it.
+    static constexpr float kHandleDragRadius = 20;
+    // Two-finger resizing: scale change per 50 screen points of spread, and its limits.
+    static constexpr double kResizePerSpread = 0.2 / 50;
+    static constexpr float kMinItemScale = 0.3f;
+    static constexpr float kMaxItemScale = 2.5f;
+    // Above every item.
+    static constexpr int kHandleZ = 999999;
+    // Animated camera moves: ten steps, 1/30 s apart.
+    static constexpr int kCameraSteps = 10;
+    static constexpr double kCameraStepSeconds = 1.0 / 30;
+
     static std::shared_ptr<FrameLayer> layerWithColor(ccColor4B color, float width, float height);
+    FrameLayer();
+    ~FrameLayer() override;
+    bool initWithColor(ccColor4B color, float width, float height) override;
 
-    // A frame switch drops the touch in progress and the item being moved, and hides the
-    // rotation control.
+    void ccTouchesBegan(const TouchSet& touches, TouchEvent* event) override;
+    void ccTouchesMoved(const TouchSet& touches, TouchEvent* event) override;
+    void ccTouchesEnded(const TouchSet& touches, TouchEvent* event) override;
+    void ccTouchesCancelled(const TouchSet& touches, TouchEvent* event) override;
+
+    // Before the stage's children change: a gesture in progress is recorded, then the
+    // selection, the finger roles and the handle are dropped.
     void frameSwitched();
+    // The animation the stage shows is closed, loaded or cleared: animated camera moves and
+    // timers stop, the bubble text screen goes, a gesture in progress is dropped unrecorded,
+    // and the view returns to the normal one.
+    void reset();
 
+    // ---- selection ----
+    // The selected item, the figure being moved or, while posing, the grabbed joint.
+    CCSprite* movingSprite() const { return movingSprite_.get(); }
+    // The selected stage item (not a joint), or none.
+    CCSprite* selectedItem() const;
+    // Deletes the selected item as a drop on the basket does. False when none is selected.
+    bool deleteSelectedItem();
+    // The first child that a touch at stage point p picks: unlocked items, bottom first.
+    CCSprite* itemAt(Point p) const;
+    CCSprite* rotatingControl() const { return rotatingControl_.get(); }
+    // The stage's own controls are no items: they survive the stage being re-populated.
+    bool isStageControl(const CCNode* node) const { return node == rotatingControl_.get(); }
+    // Removes every child but the stage's own controls.
+    void removeAllItems();
+
+    int nTouches() const { return nTouches_; }
+    bool wasRotating() const { return wasRotating_; }
+    bool isPanning() const { return isPanning_; }
+    const TouchPtr& movingTouch() const { return movingTouch_; }
+    const TouchPtr& rotatingTouch() const { return rotatingTouch_; }
+
+    // ---- points ----
+    // A location in the drawing view (origin top-left) as a screen point (origin bottom-left),
+    // and as the stage point the camera and scale show there.
+    static Point screenPoint(Point viewPoint);
+    Point stagePoint(Point viewPoint) const;
+    Point stagePointOfTouch(const Touch& touch) const { return stagePoint(touch.locationInView()); }
+
+    // ---- camera ----
+    Point cameraPosition() const;
+    // Moves the stage's camera and those of the background and onion-skin layers at once.
+    void moveCameraTo(Point p);
+    // In ten steps 1/30 s apart when animated; a request while a move or a zoom animates is
+    // dropped.
+    void moveCameraTo(Point p, bool animated);
+    void moveCameraStep();
+    platform::Timer* moveCameraTimer() const { return moveCameraTimer_.get(); }
+    // The stage's scale, and the background's and onion skin's with it.
+    void setScale(float s) override;
+    float stageScale() const { return scaleX_; }
+    // Every child's opacity lowered by `step` (raised when negative), held within 0 to 255:
+    // the fades of the pose-editing zoom.
+    void fadeChildren(int step);
+
+    // ---- modes ----
     // The figure being posed (tag 111), or none.
     Hmn* editingHuman() const { return editingHuman_.get(); }
     void setEditingHuman(const std::shared_ptr<Hmn>& figure) { editingHuman_ = figure; }
-    // The item a finger is moving, or none.
-    CCSprite* movingSprite() const { return movingSprite_.get(); }
+    bool inZoom() const { return inZoom_; }
+    void setInZoom(bool v) { inZoom_ = v; }
+    bool izZooming() const { return izZooming_; }
+    bool shootingMode() const { return shootingMode_; }
+    void setShootingMode(bool v) { shootingMode_ = v; }
+    // A shot is running: touches only keep the count of fingers.
+    bool isShooting() const { return shootingTimer_ != nullptr; }
 
     CCNode* backgroundLayer() const { return backgroundLayer_; }
     void setBackgroundLayer(CCNode* layer) { backgroundLayer_ = layer; }
@@ -33,8 +121,70 @@ public:
     void setGameController(StageController* c) { gameController_ = c; }
 
 protected:
+    enum class Kind { Item, Figure, Joint };
+
+    // Touches that began inside a shown palette belong to it: the stage ignores them until they
+    // end. The set without them (`touches` itself when there are none).
+    const TouchSet& ownTouches(const TouchSet& touches, TouchSet& scratch) const;
+    void select(const std::shared_ptr<CCSprite>& item, Point p, const TouchPtr& touch);
+    void showHandle(Point at);
+    void hideHandle();
+    void forgetSelection();
+    bool dropOnBasket(Point screen);
+    void deleteItem(std::shared_ptr<CCSprite> item);
+
+    // A gesture on one item: its placement when it started, recorded as one command when it
+    // ends.
+    void openGesture();
+    void commitGesture();
+    void dropGesture();
+
+    // ---- where pose editing and shooting join the touch phases ----
+    // A touch while posing: grabs a joint, starts a one-finger-of-two pan, or leaves posing on
+    // a double tap. True when a joint was grabbed or posing was left (item selection is then
+    // skipped).
+    bool poseTouchBegan(const TouchPtr& touch, Point p, const TouchSet& touches);
+    // A double tap on a figure outside posing.
+    void enterPoseEditing(const std::shared_ptr<Hmn>& figure);
+    // A colour chosen for figures, given to the figure a touch picks or grabs.
+    void applyPendingColor(Hmn* figure);
+    // The finger lifted while posing with something still grabbed: the camera re-centres.
+    void poseTouchEnded();
+    // In shooting mode: picks the weapon whose firing point is at p. False when none is.
+    bool shootingTouchBegan(Point p);
+    void shootingTouchMoved(const TouchSet& touches);
+    void shootingTouchEnded();
+
     std::shared_ptr<Hmn> editingHuman_;
     std::shared_ptr<CCSprite> movingSprite_;
+    Kind movingKind_ = Kind::Item;
+    Point movingOffset_;
+    TouchPtr movingTouch_;
+    TouchPtr rotatingTouch_;
+    TouchPtr firstTouch_;
+    std::shared_ptr<Sprite> rotatingControl_;
+    bool wasRotating_ = false;
+    int nTouches_ = 0;
+    float touchesInitDistance_ = 0;
+    bool isPanning_ = false;
+    std::vector<const Touch*> paletteTouches_;
+
+    bool inZoom_ = false;
+    bool izZooming_ = false;
+    bool shootingMode_ = false;
+    std::shared_ptr<platform::Timer> shootingTimer_;
+    CCSprite* shootingWeapon_ = nullptr;
+
+    std::shared_ptr<platform::Timer> moveCameraTimer_;
+    int cameraSteps_ = 0;
+    float cameraStepX_ = 0;
+    float cameraStepY_ = 0;
+    Point cameraTarget_;
+
+    std::shared_ptr<CCSprite> gestureItem_;
+    Frame* gestureFrame_ = nullptr;
+    ItemPlacement gestureBefore_;
+
     CCNode* backgroundLayer_ = nullptr;
     CCNode* shadowLayer_ = nullptr;
     StageController* gameController_ = nullptr;

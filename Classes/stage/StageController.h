@@ -1,10 +1,13 @@
 #pragma once
 
+#include "base/Types.h"
+
 #include <memory>
 
 class Animation;
 class CCSprite;
 class QUndoCommand;
+class SpeechBubble;
 
 // What the stage layer asks of the editor that owns it (implemented by the editor screen).
 class StageController {
@@ -18,4 +21,24 @@ public:
     virtual void removeSprite(CCSprite* item) = 0;
     // Unchanged: what is there now counts as saved; changed: as not saved.
     virtual void setDirty(bool dirty) = 0;
+
+    // The basket, where a dropped item is deleted: whether it is shown, and whether a screen
+    // point (origin bottom-left, whatever the camera shows) lies on it.
+    virtual bool basketVisible() const = 0;
+    virtual bool basketContainsScreenPoint(Point screen) const = 0;
+    // A shown palette covers the screen point: touches that begin there are the palette's.
+    virtual bool shownPaletteContains(Point screen) const = 0;
+
+    // Presents the text screen of a bubble on the stage, stopping the stage's drawing while it
+    // is up (the screen restarts it however it closes). False when it cannot be presented; the
+    // stage then keeps drawing.
+    virtual bool presentSpeechBubbleEditor(const std::shared_ptr<SpeechBubble>& bubble) = 0;
+    // Takes the bubble text screen away without changing the bubble.
+    virtual void dismissSpeechBubbleEditor() = 0;
+
+    // Shooting mode on or off (the fire button's action).
+    virtual void switchFire() {}
+    // Pose editing began or ended: the editor swaps its controls.
+    virtual void beginEditingHuman() {}
+    virtual void endEditingHuman() {}
 };

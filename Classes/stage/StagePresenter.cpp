@@ -58,7 +58,8 @@ void StagePresenter::showCurrentFrame() {
 }
 
 void StagePresenter::repopulateStage() {
-    stage_.removeAllChildrenWithCleanup(true);
+    // The stage's own controls stay: the handle of a selected item outlives its redrawing.
+    stage_.removeAllItems();
     if (const Frame* frame = animation_.currentFrame())
         frame->addSpritesToLayer(&stage_);
     // The item a finger holds may have left the frame (an undo, a delete).
@@ -84,6 +85,8 @@ void StagePresenter::setupShadow() {
 
 void StagePresenter::setStageOpacity(uint8_t itemOpacity, uint8_t limbOpacity) {
     for (const auto& child : stage_.children()) {
+        if (stage_.isStageControl(child.get()))
+            continue;
         if (auto* rgba = dynamic_cast<CCRGBAProtocol*>(child.get()))
             rgba->setOpacity(itemOpacity);
         if (dynamic_cast<Hmn*>(child.get()))

@@ -29,7 +29,8 @@ public:
     // The current frame shown whole: its items at the switch opacity with their bubble text,
     // the onion skin, and its background.
     void showCurrentFrame();
-    // The stage's children become exactly the current frame's items, in order.
+    // The stage's children become exactly the current frame's items, in order, plus the
+    // stage's own controls.
     void repopulateStage();
     // The onion skin shows the frame before the current one (none for the first).
     void setupShadow();

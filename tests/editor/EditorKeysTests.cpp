@@ -55,11 +55,11 @@ TEST_F(EditorKeysTest, FramesAreTakenSteppedAndDeletedFromTheKeyboard) {
     press(Qt::Key_Right);
     EXPECT_EQ(gvc->currentFrameIndex(), 1);
 
-    // Delete asks first; while it asks, the editor's keys wait.
-    press(Qt::Key_Delete);
+    // Shift+Delete asks first; while it asks, the editor's keys wait.
+    press(Qt::Key_Delete, Qt::ShiftModifier);
     ASSERT_EQ(platform::AlertView::visibleAlerts().size(), 1u);
     press(Qt::Key_Left);
-    press(Qt::Key_Delete);
+    press(Qt::Key_Delete, Qt::ShiftModifier);
     EXPECT_EQ(gvc->currentFrameIndex(), 1);
     EXPECT_EQ(platform::AlertView::visibleAlerts().size(), 1u);
     answerAlert("Delete current frame?", "Delete");
