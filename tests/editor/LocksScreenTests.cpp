@@ -1,6 +1,7 @@
 #include "EditorFixture.h"
 #include "editor/ItemsLockController.h"
 #include "engine/CCDirector.h"
+#include "platform/widgets/SceneView.h"
 #include "items/BoundingSprite.h"
 #include "items/Bullet.h"
 #include "items/Hmn.h"
@@ -62,6 +63,14 @@ TEST_F(LocksScreenTest, RowsNameEachItemAndClicksFlipItsLock) {
 
 TEST_F(LocksScreenTest, OpeningAScreenStopsPlaybackAndDropsTheSelection) {
     gvc->addSprite(box(Point(100, 100)));
+    // A click selects the box; the locks list must not leave it in hand (locked, its handle
+    // would still turn it).
+    QTest::mouseClick(gvc->sceneView(), Qt::LeftButton, {}, QPoint(100, 220));
+    ASSERT_NE(gvc->frameLayer()->selectedItem(), nullptr);
+    gvc->showLocks();
+    EXPECT_EQ(gvc->frameLayer()->selectedItem(), nullptr);
+    gvc->lockController()->done();
+
     gvc->snap(nullptr);
     gvc->setCurrentFrameAtIndex(0);
     gvc->play();
