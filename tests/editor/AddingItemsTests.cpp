@@ -5,6 +5,7 @@
 #include "editor/SoundsController.h"
 #include "engine/CCScheduler.h"
 #include "engine/CCScrollView.h"
+#include "items/BoundingSprite.h"
 #include "items/Hmn.h"
 #include "items/Knife.h"
 #include "items/TapingSprite.h"
@@ -12,6 +13,8 @@
 #include "platform/widgets/SceneView.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QMouseEvent>
 #include <QTest>
 
 namespace {
@@ -96,6 +99,33 @@ TEST_F(AddingItemsTest, TheBasketShowsAndHides) {
     EXPECT_EQ(gvc->palettes()->basket()->opacity(), 150);
     click(EditorActions::Basket);
     EXPECT_FALSE(gvc->basketVisible());
+}
+
+TEST_F(AddingItemsTest, DraggingAShownPaletteLeavesTheStageBelowAlone) {
+    auto b = box(Point(240, 290));
+    gvc->addSprite(b);
+    click(EditorActions::Objects);
+    QWidget* view = gvc->sceneView();
+    QTest::mousePress(view, Qt::LeftButton, {}, QPoint(240, 30));
+    for (int x = 250; x <= 330; x += 10) {
+        QMouseEvent move(QEvent::MouseMove, QPointF(x, 30), view->mapToGlobal(QPointF(x, 30)),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view, &move);
+    }
+    QTest::mouseRelease(view, Qt::LeftButton, {}, QPoint(330, 30));
+    EXPECT_EQ(b->position(), Point(240, 290));
+    EXPECT_EQ(gvc->frameLayer()->selectedItem(), nullptr);
+    EXPECT_EQ(gvc->animation().undoStack().count(), 1); // only the add
+    // The same drag with the palette hidden moves the box.
+    click(EditorActions::Objects);
+    QTest::mousePress(view, Qt::LeftButton, {}, QPoint(240, 30));
+    for (int x = 250; x <= 330; x += 10) {
+        QMouseEvent move(QEvent::MouseMove, QPointF(x, 30), view->mapToGlobal(QPointF(x, 30)),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view, &move);
+    }
+    QTest::mouseRelease(view, Qt::LeftButton, {}, QPoint(330, 30));
+    EXPECT_EQ(b->position(), Point(330, 290));
 }
 
 } // namespace
