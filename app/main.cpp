@@ -1,9 +1,12 @@
 #include "base/Exception.h"
 #include "editor/GameViewController.h"
 #include "engine/CCDirector.h"
+#include "document/SavesIndex.h"
+#include "platform/AlertView.h"
 #include "engine/CCTextureCache.h"
 #include "platform/Log.h"
 #include "platform/Paths.h"
+#include "platform/SingleInstance.h"
 #include "platform/widgets/Window.h"
 
 #include <QApplication>
@@ -66,6 +69,14 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Kelvora"));
     QApplication::setApplicationVersion(QStringLiteral(KELVORA_VERSION));
 
+    // One program per documents folder: a second start brings the first one forward and ends.
+    platform::SingleInstance instance(platform::documentsFolder());
+    const auto outcome = instance.start();
+    if (outcome != platform::SingleInstance::Outcome::First) {
+        std::fprintf(stderr, "%s\n", qPrintable(instance.message()));
+        return outcome == platform::SingleInstance::Outcome::BroughtForward ? 0 : 1;
+    }
+
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Kelvora, a stick-figure animation editor"));
     parser.addHelpOption();
@@ -88,6 +99,16 @@ int main(int argc, char** argv) {
     editor.startScene();
     window.setRootViewController(&editor);
     window.show();
+    // A list of saves rebuilt from the files (its own file was damaged) says so once.
+    if (const QString recovered = SavesIndex::shared().recoveryMessage(); !recovered.isEmpty())
+        platform::AlertView::create(QStringLiteral("Saved animations recovered"), recovered,
+                                    nullptr, QStringLiteral("OK"))
+            ->show();
+    instance.setActivationHandler([&window] {
+        window.showNormal();
+        window.raise();
+        window.activateWindow();
+    });
 
     // Quitting with unsaved changes saves them (to the animation's own save, or as a new
     // "Untitled" one) before the program ends.

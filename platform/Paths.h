@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+
+#include <optional>
 
 namespace platform {
 
@@ -24,5 +27,15 @@ QString resourceFolder();
 
 // resourceFolder()/fileName.
 QString resourcePath(const QString& fileName);
+
+// The contents of a regular file of at most maxBytes into buffer (its memory reused from one
+// file to the next); false for anything else: missing, a folder, a pipe or device, larger,
+// unreadable. Never blocks, whatever the file is. With `within` (a folder) given, also false
+// when the file, once every link is followed, does not lie inside that folder (the folder
+// itself may be reached through a link).
+bool readRegularFile(const QString& path, qint64 maxBytes, QByteArray& buffer,
+                     const QString& within = QString());
+std::optional<QByteArray> readRegularFile(const QString& path, qint64 maxBytes,
+                                          const QString& within = QString());
 
 } // namespace platform

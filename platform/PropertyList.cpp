@@ -1,5 +1,7 @@
 #include "platform/PropertyList.h"
 
+#include "platform/Paths.h"
+
 #include "platform/Log.h"
 
 #include <QAssociativeIterable>
@@ -513,17 +515,12 @@ std::optional<QVariantMap> parsePropertyList(const QByteArray& xml, qint64 maxBy
     return toMap(root.get());
 }
 
-std::optional<QVariantMap> readPropertyList(const QString& path, qint64 maxBytes) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+std::optional<QVariantMap> readPropertyList(const QString& path, qint64 maxBytes,
+                                            const QString& within) {
+    const auto bytes = readRegularFile(path, maxBytes, within);
+    if (!bytes || bytes->isEmpty())
         return std::nullopt;
-    const qint64 size = file.size();
-    if (size <= 0 || size > maxBytes)
-        return std::nullopt;
-    const QByteArray bytes = file.read(size);
-    if (bytes.size() != size)
-        return std::nullopt;
-    return parsePropertyList(bytes, maxBytes);
+    return parsePropertyList(*bytes, maxBytes);
 }
 
 QByteArray serializePropertyList(const QVariantMap& dict, QString* error) {

@@ -28,8 +28,11 @@ inline constexpr int kMaxPlistDepth = 512;
 // Reading gives nothing for a file that is missing, unreadable, empty, binary, malformed or cut
 // off, whose root is not a dictionary, that is larger than maxBytes or nested deeper than
 // kMaxPlistDepth. Numbers are read and written in the "C" locale whatever the program's locale.
+// Only regular files are read, without ever blocking (a pipe gives nothing); with `within`
+// given, only files that lie inside that folder once links are followed (see readRegularFile).
 std::optional<QVariantMap> readPropertyList(const QString& path,
-                                            qint64 maxBytes = kDefaultMaxPlistBytes);
+                                            qint64 maxBytes = kDefaultMaxPlistBytes,
+                                            const QString& within = QString());
 std::optional<QVariantMap> parsePropertyList(const QByteArray& xml,
                                              qint64 maxBytes = kDefaultMaxPlistBytes);
 

@@ -5,10 +5,16 @@
 #include "platform/PropertyList.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <qplatformdefs.h>
 
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <fcntl.h>
 #include <limits>
 #include <memory>
 
@@ -61,13 +67,36 @@ qint64 truncated(double value) {
     return qint64(value);
 }
 
+// Renames path to "<path>.damaged-<time>[-k]", never onto an existing file; the new name, or
+// empty when it could not be renamed.
+QString keepAside(const QString& path) {
+    const QString stem =
+        path + QStringLiteral(".damaged-") +
+        QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QByteArray from = QFile::encodeName(path);
+    for (int k = 0; k < 1000; ++k) {
+        const QString to = k == 0 ? stem : stem + QStringLiteral("-%1").arg(k);
+        if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, QFile::encodeName(to).constData(),
+                        RENAME_NOREPLACE) == 0)
+            return to;
+        if (errno != EEXIST)
+            break;
+    }
+    return QString();
+}
+
 } // namespace
 
 UserDefaults::UserDefaults(QString filePath) : m_filePath(std::move(filePath)) {
-    if (auto values = readPropertyList(m_filePath))
+    if (auto values = readPropertyList(m_filePath)) {
         m_values = std::move(*values);
-    else if (QFileInfo::exists(m_filePath))
-        qCWarning(lcKelvora, "Ignoring unreadable user defaults %s", qPrintable(m_filePath));
+        return;
+    }
+    QT_STATBUF st;
+    if (QT_LSTAT(QFile::encodeName(m_filePath).constData(), &st) != 0)
+        return; // missing: a first start
+    m_damaged = true;
+    qCWarning(lcKelvora, "Unreadable user defaults %s: starting empty", qPrintable(m_filePath));
 }
 
 UserDefaults& UserDefaults::standardUserDefaults() {
@@ -178,16 +207,29 @@ void UserDefaults::removeObjectForKey(const QString& key) {
         m_changed = true;
 }
 
-bool UserDefaults::synchronize() {
+bool UserDefaults::synchronize(QString* error) {
     if (!m_changed)
         return true;
     const QString folder = QFileInfo(m_filePath).absolutePath();
     if (!QDir().mkpath(folder)) {
         qCWarning(lcKelvora, "Cannot create folder %s for the user defaults", qPrintable(folder));
+        if (error)
+            *error = QStringLiteral("The folder %1 cannot be created").arg(folder);
         return false;
     }
-    QString error;
-    if (!writePropertyList(m_filePath, m_values, &error))
+    // A damaged file is kept aside before the first write, never overwritten.
+    QT_STATBUF st;
+    if (m_damaged && m_damagedKeptAs.isEmpty() &&
+        QT_LSTAT(QFile::encodeName(m_filePath).constData(), &st) == 0) {
+        m_damagedKeptAs = keepAside(m_filePath);
+        if (m_damagedKeptAs.isEmpty()) {
+            if (error)
+                *error = QStringLiteral("The damaged file %1 cannot be kept aside").arg(m_filePath);
+            return false;
+        }
+        qCWarning(lcKelvora, "Damaged user defaults kept as %s", qPrintable(m_damagedKeptAs));
+    }
+    if (!writePropertyList(m_filePath, m_values, error))
         return false; // writePropertyList logged why
     m_changed = false;
     return true;

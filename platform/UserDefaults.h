@@ -11,7 +11,10 @@ namespace platform {
 // atomically by synchronize(). Values are property-list values (see PropertyList.h).
 class UserDefaults {
 public:
-    // Reads the file; a missing or unreadable one gives an empty store.
+    // Reads the file; a missing one gives an empty store. A file that is there but cannot be
+    // read as a property list (cut short, garbage, not a regular file) also gives an empty
+    // store; the first synchronize() keeps it aside under a new name beside it ("<name>.damaged-
+    // <time>"), so that nothing overwrites it.
     explicit UserDefaults(QString filePath);
 
     // The program's store, preferencesFolder()/"defaults.plist". Changes not yet synchronized are
@@ -43,15 +46,23 @@ public:
     void removeObjectForKey(const QString& key);
 
     // Writes the file when something changed since it was read or last written. False when the
-    // write failed (the file keeps its previous contents; the changes stay pending).
-    bool synchronize();
+    // write failed, with the reason in *error (the file keeps its previous contents; the
+    // changes stay pending).
+    bool synchronize(QString* error = nullptr);
 
     QString filePath() const { return m_filePath; }
+
+    // The file was there but damaged when the store was made; what it was renamed to (empty
+    // until a synchronize() has kept it aside).
+    bool wasDamaged() const { return m_damaged; }
+    QString damagedFileKeptAs() const { return m_damagedKeptAs; }
 
 private:
     QString m_filePath;
     QVariantMap m_values;
     bool m_changed = false;
+    bool m_damaged = false;
+    QString m_damagedKeptAs;
 };
 
 } // namespace platform

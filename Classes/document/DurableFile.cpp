@@ -104,38 +104,4 @@ bool removeFile(const QString& path, QString* error) {
     return true;
 }
 
-bool readRegularFile(const QString& path, qint64 maxBytes, QByteArray& buffer) {
-    const int fd = openRetrying(nativePath(path), O_RDONLY | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0)
-        return false;
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > maxBytes)
-        return false;
-    buffer.resize(qsizetype(st.st_size));
-    qsizetype done = 0;
-    while (done < buffer.size()) {
-        const ssize_t n = ::read(fd, buffer.data() + done, size_t(buffer.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return false;
-        if (n == 0)
-            break; // the file shrank meanwhile
-        done += n;
-    }
-    buffer.resize(done);
-    return true;
-}
-
-std::optional<QByteArray> readRegularFile(const QString& path, qint64 maxBytes) {
-    QByteArray bytes;
-    if (!readRegularFile(path, maxBytes, bytes))
-        return std::nullopt;
-    return bytes;
-}
-
 } // namespace durable

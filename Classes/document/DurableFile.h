@@ -3,8 +3,6 @@
 #include <QByteArray>
 #include <QString>
 
-#include <optional>
-
 // File steps a save set is made of, each reporting the system's reason when it fails
 // ("Permission denied", "No space left on device").
 namespace durable {
@@ -23,12 +21,5 @@ bool syncFolder(const QString& folder, QString* error);
 bool moveInto(const QString& from, const QString& to, QString* error);
 // Removes the file; a missing file is no failure.
 bool removeFile(const QString& path, QString* error);
-
-// The contents of a regular file of at most maxBytes; nothing for anything else (missing, a
-// folder, a device or pipe, larger, unreadable). Never blocks on a pipe.
-std::optional<QByteArray> readRegularFile(const QString& path, qint64 maxBytes);
-// The same into buffer, whose memory is reused from one file to the next. False for anything
-// but a regular file of at most maxBytes.
-bool readRegularFile(const QString& path, qint64 maxBytes, QByteArray& buffer);
 
 } // namespace durable

@@ -9,8 +9,10 @@
 #include <QFileInfo>
 #include <QList>
 #include <QPair>
+#include <QSet>
 #include <QVariantList>
 
+#include <algorithm>
 #include <limits>
 
 namespace savefiles {
@@ -19,9 +21,9 @@ namespace {
 
 using Move = QPair<QString, QString>; // temporary name, final name
 
-const QString kMovesKey = QStringLiteral("moves");
-const QString kFromKey = QStringLiteral("from");
-const QString kToKey = QStringLiteral("to");
+using saveformat::kMoveFrom;
+using saveformat::kMoves;
+using saveformat::kMoveTo;
 // A commit record holds a few hundred short entries; anything much larger is not one.
 constexpr qint64 kMaxCommitRecordBytes = 4 * 1024 * 1024;
 
@@ -38,6 +40,15 @@ int positiveDecimal(QStringView s) {
     return value <= std::numeric_limits<int>::max() ? int(value) : -1;
 }
 
+// The decimal number at the start of s up to the first character that is not a digit, as
+// positiveDecimal reads it; -1 when there is none.
+int leadingNumber(QStringView s) {
+    qsizetype n = 0;
+    while (n < s.size() && s[n] >= QLatin1Char('0') && s[n] <= QLatin1Char('9'))
+        ++n;
+    return positiveDecimal(s.left(n));
+}
+
 // Whether a file name is one a save set of N is made of.
 bool isFileOfSave(int saveId, const QString& name) {
     return name == indexFileName(saveId) || packNumber(saveId, name) > 0 ||
@@ -51,18 +62,18 @@ QList<Move> recordedMoves(int saveId, const QString& folder) {
     const QString path = QDir(folder).filePath(commitRecordFileName(saveId));
     if (!QFileInfo::exists(path))
         return moves;
-    const auto record = platform::readPropertyList(path, kMaxCommitRecordBytes);
+    const auto record = platform::readPropertyList(path, kMaxCommitRecordBytes, folder);
     if (!record)
         return moves;
-    const QVariant list = record->value(kMovesKey);
+    const QVariant list = record->value(kMoves);
     if (list.typeId() != QMetaType::QVariantList)
         return moves;
     for (const QVariant& entry : *static_cast<const QVariantList*>(list.constData())) {
         if (entry.typeId() != QMetaType::QVariantMap)
             continue;
         const auto& move = *static_cast<const QVariantMap*>(entry.constData());
-        const QVariant from = move.value(kFromKey);
-        const QVariant to = move.value(kToKey);
+        const QVariant from = move.value(kMoveFrom);
+        const QVariant to = move.value(kMoveTo);
         if (from.typeId() != QMetaType::QString || to.typeId() != QMetaType::QString)
             continue;
         const QString toName = to.toString();
@@ -184,6 +195,70 @@ bool finishInterruptedSave(int saveId, const QString& folder, QString* error) {
         if (error)
             *error = why;
     }
+    return ok;
+}
+
+int saveIdOfFile(const QString& fileName) {
+    QStringView name(fileName);
+    if (name.startsWith(QLatin1String(".~"))) {
+        const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+        if (dot <= 2)
+            return -1;
+        const int n = saveIdOfFile(name.mid(2, dot - 2).toString());
+        return n > 0 && isTemporaryFileOf(n, fileName) ? n : -1;
+    }
+    int n = -1;
+    if (name.startsWith(QLatin1String("save-")))
+        n = leadingNumber(name.mid(5));
+    else if (name.startsWith(QLatin1String("bg-")))
+        n = leadingNumber(name.mid(3));
+    if (n < 1)
+        return -1;
+    return isFileOfSave(n, fileName) || fileName == commitRecordFileName(n) ? n : -1;
+}
+
+FolderListing listFolder(const QString& folder) {
+    FolderListing listing;
+    for (const QString& name : hiddenEntries(folder)) {
+        const int n = saveIdOfFile(name);
+        if (n < 1)
+            continue;
+        listing.highestId = std::max(listing.highestId, n);
+        if (name == indexFileName(n)) {
+            listing.saves[n].hasIndex = true;
+        } else if (name == commitRecordFileName(n)) {
+            listing.saves[n].hasCommit = true;
+        } else if (const int p = packNumber(n, name); p > 0) {
+            listing.saves[n].packs.push_back(p);
+        }
+    }
+    return listing;
+}
+
+bool tidyFolder(const QString& folder, QString* error) {
+    const QDir dir(folder);
+    bool ok = true;
+    QString why;
+    QSet<int> withRecord;
+    QStringList temporaries;
+    for (const QString& name : hiddenEntries(folder)) {
+        const int n = saveIdOfFile(name);
+        if (n < 1)
+            continue;
+        if (name == commitRecordFileName(n))
+            withRecord.insert(n);
+        else if (name.startsWith(QLatin1String(".~")))
+            temporaries.append(name);
+    }
+    // A committed set is the save readers see: it is finished, never dropped.
+    for (int n : std::as_const(withRecord))
+        ok &= finishInterruptedSave(n, folder, &why);
+    for (const QString& name : std::as_const(temporaries)) {
+        if (!withRecord.contains(saveIdOfFile(name)))
+            ok &= durable::removeFile(dir.filePath(name), &why);
+    }
+    if (!ok && error)
+        *error = why;
     return ok;
 }
 

@@ -1,16 +1,20 @@
 #pragma once
 
+#include "document/SaveFormat.h"
+
 #include "platform/Paths.h"
 
 #include <QHash>
 #include <QString>
 
+#include <vector>
+
 // The files of a saved animation, all directly in the documents folder and named after the
 // animation's save identifier N.
 namespace savefiles {
 
-inline constexpr int kFramesPerPack = 20;
-inline constexpr int kVersionFormat = 4;
+using saveformat::kFramesPerPack;
+using saveformat::kVersionFormat;
 
 // "save-%d.plist": pack 0, whose "meta" reading uses.
 QString indexFileName(int saveId);
@@ -47,6 +51,28 @@ QHash<QString, QString> pendingMoves(int saveId, const QString& folder);
 // Finishes a save that was interrupted after its commit record was written, then removes the
 // record and any temporary file of save N. False with *error when a move or removal fails.
 bool finishInterruptedSave(int saveId, const QString& folder, QString* error = nullptr);
+
+// N when the file is one of save N's (index, pack, picture, commit record or a temporary file
+// of any of them); -1 for any other name.
+int saveIdOfFile(const QString& fileName);
+
+// The save files of a folder, listed once, for work over many saves (a listing per save would
+// make it quadratic in the number of saves).
+struct SaveListing {
+    bool hasIndex = false;  // "save-N.plist"
+    bool hasCommit = false; // "save-N.commit"
+    std::vector<int> packs; // P of every "save-N-pack-P.plist", unsorted
+};
+struct FolderListing {
+    QHash<int, SaveListing> saves; // by N, for every N that names an index, pack or record
+    int highestId = 0;             // the highest N any file of any save set names
+};
+FolderListing listFolder(const QString& folder);
+
+// Before a save: finishes every interrupted save whose commit record is there and removes the
+// temporary files every unfinished save set left behind, whichever animation they were of.
+// False with *error when something could not be finished or removed.
+bool tidyFolder(const QString& folder, QString* error = nullptr);
 
 // Deletes a save: its index file, pack files, commit record and temporary files. Pictures stay
 // (nothing deletes pictures). False when one of them could not be removed.

@@ -1,6 +1,7 @@
 #include "document/SaveInspector.h"
 
 #include "document/Frame.h"
+#include "document/SaveFormat.h"
 #include "items/SerializableSprite.h"
 #include "sounds/SoundEffect.h"
 #include "sounds/SoundManager.h"
@@ -9,6 +10,8 @@
 #include <QJsonArray>
 
 #include <cmath>
+
+using namespace saveformat;
 
 namespace {
 
@@ -59,28 +62,28 @@ QJsonValue pictureToJson(const QImage& image) {
 
 QJsonObject itemToJson(const CCSprite& item) {
     QVariantMap d = serialize(item);
-    auto take = [&d](const char* key) {
-        return d.take(QLatin1String(key));
+    auto take = [&d](const QString& key) {
+        return d.take(key);
     };
 
     QJsonObject out;
-    out.insert(QStringLiteral("class"), take("className").toString());
-    const QVariant picture = take("textureName");
+    out.insert(QStringLiteral("class"), take(kClassName).toString());
+    const QVariant picture = take(kTextureName);
     out.insert(QStringLiteral("picture"),
                picture.isValid() ? QJsonValue(picture.toString()) : QJsonValue(QJsonValue::Null));
-    out.insert(QStringLiteral("position"), point(take("position.x"), take("position.y")));
-    out.insert(QStringLiteral("scale"), number(take("scale")));
-    out.insert(QStringLiteral("rotation"), number(take("rotation")));
+    out.insert(QStringLiteral("position"), point(take(kPositionX), take(kPositionY)));
+    out.insert(QStringLiteral("scale"), number(take(kScale)));
+    out.insert(QStringLiteral("rotation"), number(take(kRotation)));
 
-    if (d.contains(QStringLiteral("colorRed")))
+    if (d.contains(kColorRed))
         out.insert(QStringLiteral("color"),
-                   QJsonObject{{QStringLiteral("red"), number(take("colorRed"))},
-                               {QStringLiteral("green"), number(take("colorGreen"))},
-                               {QStringLiteral("blue"), number(take("colorBlue"))}});
-    if (d.contains(QStringLiteral("weaponOrientation")))
-        out.insert(QStringLiteral("orientation"), number(take("weaponOrientation")));
-    if (d.contains(QStringLiteral("bubbleText")))
-        out.insert(QStringLiteral("text"), take("bubbleText").toString());
+                   QJsonObject{{QStringLiteral("red"), number(take(kColorRed))},
+                               {QStringLiteral("green"), number(take(kColorGreen))},
+                               {QStringLiteral("blue"), number(take(kColorBlue))}});
+    if (d.contains(kWeaponOrientation))
+        out.insert(QStringLiteral("orientation"), number(take(kWeaponOrientation)));
+    if (d.contains(kBubbleText))
+        out.insert(QStringLiteral("text"), take(kBubbleText).toString());
 
     QJsonObject joints;
     for (auto it = d.begin(); it != d.end();) {
@@ -116,11 +119,13 @@ QJsonObject saveToJson(const SaveReader::Result& r) {
         frames.append(frame);
     }
     QJsonObject out;
-    out.insert(QStringLiteral("versionFormat"), r.versionFormat);
-    out.insert(QStringLiteral("background"), r.background);
-    out.insert(QStringLiteral("animationSpeed"),
+    out.insert(kVersionFormatKey, r.versionFormat);
+    out.insert(kBackground, r.background);
+    if (!r.saveName.isNull())
+        out.insert(kSaveName, r.saveName);
+    out.insert(kAnimationSpeed,
                r.hasAnimationSpeed ? number(r.animationSpeed) : QJsonValue(QJsonValue::Null));
-    out.insert(QStringLiteral("totalPacks"), r.totalPacks);
+    out.insert(kTotalPacks, r.totalPacks);
     out.insert(QStringLiteral("animationPicture"), pictureToJson(r.animationPicture));
     out.insert(QStringLiteral("frameCount"), int(r.frames.size()));
     out.insert(QStringLiteral("frames"), frames);

@@ -1,9 +1,7 @@
 #include "document/SaveReader.h"
 
-#include "document/DurableFile.h"
 #include "document/Frame.h"
-#include "document/PictureLedger.h"
-#include "document/SaveFiles.h"
+#include "document/SaveFormat.h"
 #include "document/Worker.h"
 #include "items/DictionaryValues.h"
 #include "items/ItemRegistry.h"
@@ -19,25 +17,17 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <cstring>
 #include <deque>
 #include <future>
 #include <limits>
 #include <system_error>
 
 using namespace savefiles;
+using namespace saveformat;
 using namespace dictvalues;
 
 namespace {
-
-const QString kFrames = QStringLiteral("frames");
-const QString kFramesBackground = QStringLiteral("framesBackground");
-const QString kMeta = QStringLiteral("meta");
-const QString kBackground = QStringLiteral("background");
-const QString kBackgroundImageFile = QStringLiteral("backgroundImageFile");
-const QString kClassName = QStringLiteral("className");
-const QString kTextureName = QStringLiteral("textureName");
-const QString kSound = QStringLiteral("Sound");
-const QString kBubbleText = QStringLiteral("bubbleText");
 
 // The stored value itself (not a copy), or an invalid value when the key is missing.
 const QVariant& at(const QVariantMap& d, const QString& key) {
@@ -81,16 +71,92 @@ Meta metaOf(const QVariantMap& index) {
     const QVariantMap* meta = asMap(at(index, kMeta));
     if (!meta)
         return m;
-    m.version = dictInt(*meta, QStringLiteral("versionFormat"));
+    m.version = dictInt(*meta, kVersionFormatKey);
     m.background = dictInt(*meta, kBackground);
-    m.totalPacks = std::max(0, dictInt(*meta, QStringLiteral("totalPacks")));
+    m.totalPacks = std::max(0, dictInt(*meta, kTotalPacks));
     return m;
+}
+
+// The picture format its first bytes announce: only PNG and JPEG are pictures of a save (other
+// formats may refer to files elsewhere, as SVG does).
+const char* pictureFormatOf(const QByteArray& bytes) {
+    static const char png[] = "\x89PNG\r\n\x1a\n";
+    if (bytes.startsWith(QByteArrayView(png, 8)))
+        return "png";
+    if (bytes.size() >= 3 && uchar(bytes[0]) == 0xFF && uchar(bytes[1]) == 0xD8 &&
+        uchar(bytes[2]) == 0xFF)
+        return "jpeg";
+    return nullptr;
+}
+
+// How many dictionaries a property list can hold at most: every one starts with "<dict", and
+// the parser makes no dictionary from anything else (it expands no entity into markup).
+qint64 dictionariesAtMost(const QByteArray& bytes) {
+    qint64 n = 0;
+    const char* p = bytes.constData();
+    const char* end = p + bytes.size();
+    while (p < end) {
+        const void* hit = std::memchr(p, '<', size_t(end - p));
+        if (!hit)
+            break;
+        p = static_cast<const char*>(hit) + 1;
+        if (end - p >= 4 && std::memcmp(p, "dict", 4) == 0)
+            ++n;
+    }
+    return n;
+}
+
+// What the items of one pack's frames take once built, counted as reading builds them.
+qint64 itemBytesOf(const QVariantMap& pack) {
+    const QVariantList* frames = asList(at(pack, kFrames));
+    if (!frames)
+        return 0;
+    qint64 bytes = 0;
+    const qsizetype frameCount = std::min<qsizetype>(frames->size(), SaveReader::kMaxFramesPerPack);
+    for (qsizetype k = 0; k < frameCount; ++k) {
+        const QVariantList* records = asList(frames->at(k));
+        if (!records)
+            continue;
+        int items = 0;
+        for (const QVariant& value : *records) {
+            const QVariantMap* record = asMap(value);
+            if (!record)
+                continue;
+            const QString className = dictString(*record, kClassName);
+            if (className == kSoundClass || ++items > kMaxItemsPerFrame)
+                continue;
+            if (className == kFigureClass) {
+                bytes += SaveReader::kFigureBytes;
+                continue;
+            }
+            bytes += SaveReader::kItemBytes;
+            if (className == kBubbleClass)
+                bytes +=
+                    SaveReader::kBubbleTextBytesPerChar *
+                    std::min<qint64>(dictString(*record, kBubbleText).size(), kMaxBubbleTextLength);
+        }
+    }
+    return bytes;
+}
+
+// At least what itemBytesOf gives for the pack these bytes parse to.
+qint64 itemBytesAtMost(const QByteArray& bytes) {
+    // A character of text takes at least one byte of the file.
+    return dictionariesAtMost(bytes) * std::max(SaveReader::kFigureBytes, SaveReader::kItemBytes) +
+           qint64(bytes.size()) * SaveReader::kBubbleTextBytesPerChar;
+}
+
+QString inWords(qint64 bytes) {
+    if (bytes >= (1ll << 30))
+        return QStringLiteral("%1 GB").arg(double(bytes) / double(1ll << 30), 0, 'f', 1);
+    return QStringLiteral("%1 MB").arg((bytes + (1 << 20) - 1) >> 20);
 }
 
 } // namespace
 
-SaveReader::SaveReader(int saveId, QString folder)
-    : saveId_(saveId), folder_(QDir(folder).absolutePath()) {}
+SaveReader::SaveReader(int saveId, QString folder, PictureLedger& ledger,
+                       const SoundManager& sounds)
+    : saveId_(saveId), folder_(QDir(folder).absolutePath()), ledger_(ledger), sounds_(sounds) {}
 
 QString SaveReader::pathOf(const QString& fileName) const {
     const auto it = pending_.constFind(fileName);
@@ -101,19 +167,27 @@ void SaveReader::findPendingMoves() {
     pending_ = pendingMoves(saveId_, folder_);
 }
 
-std::vector<SaveReader::Pack> SaveReader::existingPacks(int packCount) const {
+std::vector<SaveReader::Pack>
+SaveReader::existingPacks(int packCount, const savefiles::FolderListing* listing) const {
     // Only the files that are there are looked at, so the cost follows the folder, not the
     // count a file claims.
     std::vector<Pack> packs;
-    const QString pattern = QStringLiteral("save-%1-pack-*.plist").arg(saveId_);
-    QStringList names = QDir(folder_).entryList({pattern}, QDir::Files | QDir::System);
-    for (auto it = pending_.constBegin(); it != pending_.constEnd(); ++it)
-        names.append(it.key());
-    for (const QString& name : std::as_const(names)) {
-        const int p = packNumber(saveId_, name);
+    auto add = [&](int p) {
         if (p >= 1 && p < packCount)
-            packs.push_back(Pack{p, pathOf(name)});
+            packs.push_back(Pack{p, pathOf(packFileName(saveId_, p))});
+    };
+    if (listing) {
+        const auto it = listing->saves.constFind(saveId_);
+        if (it != listing->saves.constEnd())
+            for (int p : it->packs)
+                add(p);
+    } else {
+        const QString pattern = QStringLiteral("save-%1-pack-*.plist").arg(saveId_);
+        for (const QString& name : QDir(folder_).entryList({pattern}, QDir::Files | QDir::System))
+            add(packNumber(saveId_, name));
     }
+    for (auto it = pending_.constBegin(); it != pending_.constEnd(); ++it)
+        add(packNumber(saveId_, it.key()));
     std::sort(packs.begin(), packs.end(),
               [](const Pack& a, const Pack& b) { return a.number < b.number; });
     packs.erase(std::unique(packs.begin(), packs.end(),
@@ -123,7 +197,7 @@ std::vector<SaveReader::Pack> SaveReader::existingPacks(int packCount) const {
 }
 
 std::optional<QVariantMap> SaveReader::readPack(const QString& path, QByteArray& buffer) const {
-    if (!durable::readRegularFile(path, kMaxPackFileBytes, buffer))
+    if (!platform::readRegularFile(path, kMaxPackFileBytes, buffer, folder_))
         return std::nullopt;
     return platform::parsePropertyList(buffer, kMaxPackFileBytes);
 }
@@ -137,10 +211,13 @@ QImage SaveReader::readPicture(const QString& fileName, Result& r) {
     }
     QImage image;
     const QString path = pathOf(fileName);
-    if (auto bytes = durable::readRegularFile(path, kMaxPictureFileBytes)) {
+    auto bytes = platform::readRegularFile(path, kMaxPictureFileBytes, folder_);
+    if (const char* format = bytes ? pictureFormatOf(*bytes) : nullptr) {
         QBuffer buffer(&*bytes);
         buffer.open(QIODevice::ReadOnly);
-        QImageReader reader(&buffer);
+        QImageReader reader(&buffer, format);
+        reader.setAutoDetectImageFormat(false);
+        reader.setDecideFormatFromContent(false);
         reader.setAllocationLimit(kMaxPictureMegabytes);
         const QSize size = reader.size();
         const qint64 decoded = size.isValid() ? qint64(size.width()) * size.height() * 4 : 0;
@@ -153,31 +230,35 @@ QImage SaveReader::readPicture(const QString& fileName, Result& r) {
     if (image.isNull())
         ++r.unreadablePictures;
     else if (!pending_.contains(fileName))
-        PictureLedger::shared().record(image.cacheKey(), path);
+        ledger_.record(image.cacheKey(), path);
     pictures_.insert(fileName, image);
     return image;
 }
 
 void SaveReader::readRecords(const QVariantList& records, LoadedFrame& frame, Result& r) const {
-    const SoundManager& sounds = SoundManager::sharedSoundMgr();
-    int count = 0;
+    int items = 0;
+    int sounds = 0;
     for (const QVariant& value : records) {
-        if (++count > kMaxRecordsPerFrame) {
-            ++r.skippedItems;
-            continue;
-        }
         const QVariantMap* record = asMap(value);
         if (!record) {
             ++r.skippedItems;
             continue;
         }
-        if (dictString(*record, kClassName) == kSound) {
-            auto sound = sounds.soundForRecord(*record);
+        if (dictString(*record, kClassName) == kSoundClass) {
+            if (++sounds > kMaxSoundsPerFrame) {
+                ++r.skippedSounds;
+                continue;
+            }
+            auto sound = sounds_.soundForRecord(*record);
             if (!sound)
                 ++r.skippedSounds;
             else if (std::find(frame.sounds.begin(), frame.sounds.end(), sound) ==
                      frame.sounds.end())
                 frame.sounds.push_back(std::move(sound));
+            continue;
+        }
+        if (++items > kMaxItemsPerFrame) {
+            ++r.skippedItems;
             continue;
         }
         const QVariant picture = record->value(kTextureName);
@@ -188,9 +269,9 @@ void SaveReader::readRecords(const QVariantList& records, LoadedFrame& frame, Re
         // Laying out megabytes of text would stall the load; a bubble shows a few lines.
         const QVariant text = record->value(kBubbleText);
         std::optional<QVariantMap> shortened;
-        if (text.typeId() == QMetaType::QString && text.toString().size() > kMaxBubbleText) {
+        if (text.typeId() == QMetaType::QString && text.toString().size() > kMaxBubbleTextLength) {
             shortened = *record;
-            shortened->insert(kBubbleText, text.toString().left(kMaxBubbleText));
+            shortened->insert(kBubbleText, text.toString().left(kMaxBubbleTextLength));
         }
         std::shared_ptr<CCSprite> item;
         try {
@@ -260,6 +341,33 @@ void SaveReader::readFrames(const QVariantMap& pack, int version, int background
     }
 }
 
+qint64 SaveReader::estimateMemory(const QVariantMap& index, const QByteArray& indexBytes,
+                                  const std::vector<Pack>& packs,
+                                  const std::function<void()>& pump) {
+    qint64 bound = itemBytesAtMost(indexBytes);
+    QByteArray buffer;
+    for (const Pack& pack : packs) {
+        if (pump)
+            pump();
+        if (platform::readRegularFile(pack.path, kMaxPackFileBytes, buffer, folder_))
+            bound += itemBytesAtMost(buffer);
+    }
+    if (bound <= memoryBudget_)
+        return bound;
+    // Past the budget by the bound: the exact sum decides, from the parsed records. Parsing
+    // takes memory that follows the files' size, never their items.
+    qint64 exact = itemBytesOf(index);
+    for (const Pack& pack : packs) {
+        if (exact > memoryBudget_)
+            break;
+        if (pump)
+            pump();
+        if (const auto contents = readPack(pack.path, buffer))
+            exact += itemBytesOf(*contents);
+    }
+    return exact;
+}
+
 SaveReader::Result SaveReader::read(const std::function<void()>& pump) {
     Result r;
     pictures_.clear();
@@ -274,7 +382,6 @@ SaveReader::Result SaveReader::read(const std::function<void()>& pump) {
 
     QByteArray indexBytes;
     std::optional<QVariantMap> index = readPack(indexPath, indexBytes);
-    indexBytes = QByteArray();
     r.indexReadable = index.has_value();
     const QVariantMap emptyIndex;
     const Meta meta = metaOf(index ? *index : emptyIndex);
@@ -284,15 +391,26 @@ SaveReader::Result SaveReader::read(const std::function<void()>& pump) {
     if (index) {
         if (const QVariantMap* m = asMap(at(*index, kMeta))) {
             double speed = 0;
-            r.hasAnimationSpeed = numberValue(m->value(QStringLiteral("animationSpeed")), &speed);
+            r.hasAnimationSpeed = numberValue(m->value(kAnimationSpeed), &speed);
             r.animationSpeed = r.hasAnimationSpeed ? speed : 0;
+            r.saveName = dictString(*m, kSaveName);
         }
     }
-    if (meta.version <= 3 && meta.background == kCustomBackground)
-        r.animationPicture = readPicture(animationPictureFileName(saveId_), r);
 
     const int packCount = std::max(meta.totalPacks, 1);
     const std::vector<Pack> packs = existingPacks(packCount);
+    r.estimatedBytes = estimateMemory(index ? *index : emptyIndex, indexBytes, packs, pump);
+    indexBytes = QByteArray();
+    if (r.estimatedBytes > memoryBudget_) {
+        r.refused = true;
+        r.refusal = QStringLiteral("The animation would need more than %1 of memory to open, "
+                                   "more than the %2 an animation may take. Nothing was loaded.")
+                        .arg(inWords(r.estimatedBytes), inWords(memoryBudget_));
+        return r;
+    }
+
+    if (meta.version <= 3 && meta.background == kCustomBackground)
+        r.animationPicture = readPicture(animationPictureFileName(saveId_), r);
     r.unreadablePacks = int((qint64(packCount) - 1) - qint64(packs.size()));
 
     // The next packs are read and parsed on two workers while this one's items are made, which
@@ -359,30 +477,40 @@ SaveReader::Result SaveReader::read(const std::function<void()>& pump) {
     return r;
 }
 
-QString SaveReader::Result::problems() const {
+QStringList SaveReader::Result::problems() const {
     QStringList parts;
-    auto add = [&parts](qint64 n, const char* one, const char* many) {
+    auto count = [&parts](int n, const char* one, const char* many) {
         if (n > 0)
-            parts.append(QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many)));
+            parts.append(n == 1 ? QString::fromLatin1(one) : QString::fromLatin1(many).arg(n));
     };
-    add(unreadablePacks, "pack of up to 20 frames", "packs of up to 20 frames each");
-    add(skippedFrames, "frame", "frames");
-    add(skippedItems, "item", "items");
-    add(skippedSounds, "sound", "sounds");
-    add(unreadablePictures, "background picture", "background pictures");
-    if (parts.isEmpty())
-        return QString();
-    const QString last = parts.takeLast();
-    const QString list =
-        parts.isEmpty() ? last : parts.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last;
-    return list + QStringLiteral(" could not be read.");
+    if (unreadablePacks == 1)
+        parts.append(QStringLiteral("1 file of frames (up to %1 frames)").arg(kFramesPerPack));
+    else if (unreadablePacks > 1)
+        parts.append(QStringLiteral("%1 files of frames (up to %2 frames)")
+                         .arg(unreadablePacks)
+                         .arg(qint64(unreadablePacks) * kFramesPerPack));
+    count(skippedFrames, "1 frame", "%1 frames");
+    count(skippedItems + skippedSounds, "1 item or sound", "%1 items or sounds");
+    count(unreadablePictures, "1 background picture", "%1 background pictures");
+    return parts;
 }
 
 SaveReader::Summary SaveReader::summarize() {
+    return summarize(nullptr);
+}
+
+SaveReader::Summary SaveReader::summarize(const savefiles::FolderListing& listing) {
+    return summarize(&listing);
+}
+
+SaveReader::Summary SaveReader::summarize(const savefiles::FolderListing* listing) {
     Summary s;
     if (saveId_ < 1)
         return s;
-    findPendingMoves();
+    if (listing && !listing->saves.value(saveId_).hasCommit)
+        pending_.clear();
+    else
+        findPendingMoves();
     const QString indexPath = pathOf(indexFileName(saveId_));
     s.indexExists = QFileInfo(indexPath).exists();
     if (!s.indexExists)
@@ -394,6 +522,9 @@ SaveReader::Summary SaveReader::summarize() {
     const Meta meta = metaOf(index ? *index : emptyIndex);
     s.versionFormat = meta.version;
     s.totalPacks = meta.totalPacks;
+    if (index)
+        if (const QVariantMap* m = asMap(at(*index, kMeta)))
+            s.saveName = dictString(*m, kSaveName);
 
     auto countFrames = [&s](const std::optional<QVariantMap>& pack) {
         const QVariantList* frames = pack ? asList(at(*pack, kFrames)) : nullptr;
@@ -406,7 +537,7 @@ SaveReader::Summary SaveReader::summarize() {
             s.frames += asList(frames->at(k)) ? 1 : 0;
     };
     const int packCount = std::max(meta.totalPacks, 1);
-    const std::vector<Pack> packs = existingPacks(packCount);
+    const std::vector<Pack> packs = existingPacks(packCount, listing);
     s.unreadablePacks = int((qint64(packCount) - 1) - qint64(packs.size()));
     countFrames(index);
     for (const Pack& pack : packs)

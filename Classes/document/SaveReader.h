@@ -1,12 +1,16 @@
 #pragma once
 
+#include "document/PictureLedger.h"
+#include "document/SaveFiles.h"
 #include "engine/CCSprite.h"
+#include "sounds/SoundManager.h"
 
 #include "platform/Paths.h"
 
 #include <QHash>
 #include <QImage>
 #include <QString>
+#include <QStringList>
 #include <QVariantMap>
 
 #include <functional>
@@ -14,18 +18,23 @@
 #include <optional>
 #include <vector>
 
-class SoundEffect;
-
 // Reads save N back: frames with their backgrounds, items and sounds, pack by pack. Save files
 // are untrusted: whatever they hold, reading neither throws, crashes nor hangs, its time and
 // memory follow the files that exist (never a number written in them), and it returns what it
 // could read together with counts of what it could not.
 //
+// Only regular files that lie inside the folder (links followed) are read, never blocking;
+// pictures are decoded only as PNG or JPEG, by their content. What the items of a save would
+// take in memory is reckoned from the files before any item is built: a save beyond the budget
+// is refused whole.
+//
 // Items are made on the calling (main) thread; the next packs' files are read and parsed on
 // two worker threads meanwhile.
 class SaveReader {
 public:
-    explicit SaveReader(int saveId, QString folder = platform::documentsFolder());
+    explicit SaveReader(int saveId, QString folder = platform::documentsFolder(),
+                        PictureLedger& ledger = PictureLedger::shared(),
+                        const SoundManager& sounds = SoundManager::sharedSoundMgr());
 
     struct LoadedFrame {
         int background = 0;
@@ -44,7 +53,14 @@ public:
         bool hasAnimationSpeed = false;
         double animationSpeed = 0; // meta "animationSpeed" as stored (the editor clamps it)
         int totalPacks = 0;        // meta "totalPacks", 0 when missing or negative
+        QString saveName;          // meta "saveName", null when missing (older saves)
         std::vector<LoadedFrame> frames;
+
+        // The save was not loaded at all: its items would take more memory than a load may
+        // use. frames is empty; refusal says so in words for the user.
+        bool refused = false;
+        QString refusal;
+        qint64 estimatedBytes = 0; // what the items were reckoned to take
 
         // What could not be read.
         int unreadablePacks = 0;    // packs named by totalPacks whose file is missing or unreadable
@@ -53,9 +69,10 @@ public:
         int skippedSounds = 0;      // sound records naming no sound of the catalogue
         int unreadablePictures = 0; // background pictures named but not readable
 
-        // What could not be read, in words for the user ("2 items and 1 sound could not be
-        // read."); empty when everything was read.
-        QString problems() const;
+        // What could not be read, as the parts of the sentence the editor shows ("1 file of
+        // frames (up to 20 frames)", "3 frames", "2 items or sounds", "1 background picture");
+        // empty when everything was read.
+        QStringList problems() const;
 
         bool complete() const {
             return unreadablePacks == 0 && skippedFrames == 0 && skippedItems == 0 &&
@@ -74,18 +91,32 @@ public:
         int totalPacks = 0;
         int frames = 0;
         int unreadablePacks = 0;
+        QString saveName; // meta "saveName", null when missing
     };
     Summary summarize();
+    // The same from a listing of the folder made once for many saves.
+    Summary summarize(const savefiles::FolderListing& listing);
 
     // Limits beyond which files are not ones this program wrote. A pack of 20 frames of 20
     // items is under 1 MB.
     static constexpr qint64 kMaxPackFileBytes = 8 * 1024 * 1024;
     static constexpr int kMaxFramesPerPack = 1000;
-    static constexpr int kMaxRecordsPerFrame = 1000;
-    static constexpr int kMaxBubbleText = 10000; // characters; longer texts are cut
     static constexpr qint64 kMaxPictureFileBytes = 16 * 1024 * 1024;
     static constexpr int kMaxPictureMegabytes = 32;                // decoded, per picture
     static constexpr qint64 kMaxPictureBytesPerLoad = 512ll << 20; // decoded, all pictures
+
+    // What building an item takes in memory. Measured (bench/document, BM_ItemMemory) on the
+    // heap: a figure (ten limbs, eleven joints and their links) 10.2 KB, a weapon 0.6 KB, a prop
+    // 0.3 KB, a speech bubble 0.8 KB and 2 bytes a character of its text; the figures here
+    // double that for what the allocator and the pages around it add (a whole process loading
+    // bare figures grows by 21 KB a figure).
+    static constexpr qint64 kFigureBytes = 20 * 1024;
+    static constexpr qint64 kItemBytes = 1024;
+    static constexpr qint64 kBubbleTextBytesPerChar = 4;
+    // The memory the items of one load may take: over 50,000 figures, five times what an
+    // animation of 1,000 frames of ten figures and ten props needs.
+    static constexpr qint64 kDefaultMemoryBudget = 1ll << 30;
+    void setMemoryBudget(qint64 bytes) { memoryBudget_ = bytes; }
 
 private:
     struct Pack {
@@ -94,8 +125,15 @@ private:
     };
     QString pathOf(const QString& fileName) const;
     void findPendingMoves();
-    // The pack files 1 .. packCount - 1 that exist, in order.
-    std::vector<Pack> existingPacks(int packCount) const;
+    // The pack files 1 .. packCount - 1 that exist, in order; from the listing when given.
+    std::vector<Pack> existingPacks(int packCount,
+                                    const savefiles::FolderListing* listing = nullptr) const;
+    Summary summarize(const savefiles::FolderListing* listing);
+    // What the items of the save would take, reckoned before any is built: a cheap bound from
+    // the bytes of the files, and only when that is past the budget, the exact sum over the
+    // parsed records.
+    qint64 estimateMemory(const QVariantMap& index, const QByteArray& indexBytes,
+                          const std::vector<Pack>& packs, const std::function<void()>& pump);
     // Safe to call from any thread; buffer holds the file's bytes meanwhile.
     std::optional<QVariantMap> readPack(const QString& path, QByteArray& buffer) const;
     QImage readPicture(const QString& fileName, Result& r);
@@ -107,6 +145,9 @@ private:
 
     int saveId_;
     QString folder_;
+    PictureLedger& ledger_;
+    const SoundManager& sounds_;
+    qint64 memoryBudget_ = kDefaultMemoryBudget;
     QHash<QString, QString> pending_; // final name -> temporary name of an unfinished save
     QHash<QString, QImage> pictures_; // file name -> picture, null when unreadable
     qint64 pictureBytes_ = 0;

@@ -4,8 +4,9 @@
 
 SaveSnapshot SaveSnapshot::fromFrames(const std::vector<std::shared_ptr<Frame>>& frames,
                                       int background, const QImage& customBackgroundImage,
-                                      double animationSpeed) {
+                                      double animationSpeed, const QString& name) {
     SaveSnapshot s;
+    s.name = name;
     s.background = background;
     s.customBackgroundImage = customBackgroundImage;
     s.animationSpeed = animationSpeed;

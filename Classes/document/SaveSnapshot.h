@@ -3,6 +3,7 @@
 #include "engine/CCSprite.h"
 
 #include <QImage>
+#include <QString>
 
 #include <memory>
 #include <vector>
@@ -23,9 +24,10 @@ struct SaveSnapshot {
     int background = 0;           // the editor's animation background code
     QImage customBackgroundImage; // the editor's own picture (may be null)
     double animationSpeed = 1;
+    QString name; // the animation's name in the saves index, kept in the meta ("" for none)
     std::vector<FrameEntry> frames;
 
     static SaveSnapshot fromFrames(const std::vector<std::shared_ptr<Frame>>& frames,
                                    int background, const QImage& customBackgroundImage,
-                                   double animationSpeed);
+                                   double animationSpeed, const QString& name = QString());
 };

@@ -4,6 +4,7 @@
 #include "document/Frame.h"
 #include "document/PictureLedger.h"
 #include "document/SaveFiles.h"
+#include "document/SaveFormat.h"
 #include "document/Worker.h"
 #include "items/SerializableSprite.h"
 #include "sounds/SoundEffect.h"
@@ -29,6 +30,7 @@
 #include <future>
 
 using namespace savefiles;
+using namespace saveformat;
 
 namespace {
 
@@ -178,15 +180,14 @@ public:
                 pump();
             if (!durable::syncFile(path(m.tempName), &why))
                 fail(m.finalName, why);
-            records.append(QVariantMap{{QStringLiteral("from"), m.tempName},
-                                       {QStringLiteral("to"), m.finalName}});
+            records.append(QVariantMap{{kMoveFrom, m.tempName}, {kMoveTo, m.finalName}});
         }
         if (pump)
             pump();
         const QString recordName = commitRecordFileName(saveId_);
         QString encodeError;
-        const QByteArray record = platform::serializePropertyList(
-            QVariantMap{{QStringLiteral("moves"), records}}, &encodeError);
+        const QByteArray record =
+            platform::serializePropertyList(QVariantMap{{kMoves, records}}, &encodeError);
         if (record.isEmpty())
             fail(recordName, encodeError);
         step(QStringLiteral("write ") + recordName);
@@ -280,8 +281,8 @@ struct PicturePlan {
     QHash<QString, size_t> olderToWrite; // "bg-N-K.png" -> frame, for files not there yet
 };
 
-PicturePlan planPictures(const SaveSnapshot& snapshot, int saveId, const SaveSet& set) {
-    const PictureLedger& ledger = PictureLedger::shared();
+PicturePlan planPictures(const SaveSnapshot& snapshot, int saveId, const SaveSet& set,
+                         const PictureLedger& ledger) {
     PicturePlan plan;
     plan.fileOfFrame.resize(snapshot.frames.size());
 
@@ -387,10 +388,9 @@ QVariantList frameRecord(const SaveSnapshot::FrameEntry& frame, const SoundManag
     }
     for (const auto& sound : frame.sounds) {
         if (sound)
-            record.append(
-                QVariantMap{{QStringLiteral("className"), QStringLiteral("Sound")},
-                            {QStringLiteral("soundFileName"), sound->fileName()},
-                            {QStringLiteral("soundIndex"), sounds.indexOfSound(sound.get())}});
+            record.append(QVariantMap{{kClassName, kSoundClass},
+                                      {kSoundFileName, sound->fileName()},
+                                      {kSoundIndex, sounds.indexOfSound(sound.get())}});
     }
     return record;
 }
@@ -406,8 +406,9 @@ QString writePack(const QVariantMap& pack, const QString& path) {
 
 } // namespace
 
-SaveWriter::SaveWriter(int saveId, QString folder)
-    : saveId_(saveId), folder_(QDir(folder).absolutePath()) {}
+SaveWriter::SaveWriter(int saveId, QString folder, PictureLedger& ledger,
+                       const SoundManager& sounds)
+    : saveId_(saveId), folder_(QDir(folder).absolutePath()), ledger_(ledger), sounds_(sounds) {}
 
 bool SaveWriter::write(const SaveSnapshot& snapshot, const std::function<void()>& pump,
                        QString* error) {
@@ -423,7 +424,7 @@ bool SaveWriter::write(const SaveSnapshot& snapshot, const std::function<void()>
     if (!QDir().mkpath(folder_))
         return failed(QStringLiteral("The folder %1 cannot be created").arg(folder_));
     QString why;
-    if (!finishInterruptedSave(saveId_, folder_, &why))
+    if (!tidyFolder(folder_, &why))
         return failed(why);
 
     auto run = [&] {
@@ -432,11 +433,11 @@ bool SaveWriter::write(const SaveSnapshot& snapshot, const std::function<void()>
     };
     try {
         SaveSet set(folder_, saveId_, stepHook_);
-        PictureLedger& ledger = PictureLedger::shared();
-        const SoundManager& sounds = SoundManager::sharedSoundMgr();
+        PictureLedger& ledger = ledger_;
+        const SoundManager& sounds = sounds_;
         const size_t frameCount = snapshot.frames.size();
         const int totalPacks = int((frameCount + kFramesPerPack - 1) / kFramesPerPack);
-        const PicturePlan plan = planPictures(snapshot, saveId_, set);
+        const PicturePlan plan = planPictures(snapshot, saveId_, set, ledger);
 
         // Pictures written by this save, to enter in the ledger once the save is in place.
         std::vector<std::pair<QString, qint64>> newPictures;
@@ -453,10 +454,13 @@ bool SaveWriter::write(const SaveSnapshot& snapshot, const std::function<void()>
             newPictures.emplace_back(animationPicture, custom.cacheKey());
         }
 
-        const QVariantMap meta{{QStringLiteral("animationSpeed"), snapshot.animationSpeed},
-                               {QStringLiteral("background"), snapshot.background},
-                               {QStringLiteral("totalPacks"), totalPacks},
-                               {QStringLiteral("versionFormat"), kVersionFormat}};
+        QVariantMap meta{{kAnimationSpeed, snapshot.animationSpeed},
+                         {kBackground, snapshot.background},
+                         {kTotalPacks, totalPacks},
+                         {kVersionFormatKey, kVersionFormat}};
+        // Lets a damaged saves index be rebuilt with the animations' names.
+        if (!snapshot.name.isEmpty())
+            meta.insert(kSaveName, snapshot.name);
 
         for (int pack = 0; pack < std::max(totalPacks, 1); ++pack) {
             run();
@@ -471,15 +475,14 @@ bool SaveWriter::write(const SaveSnapshot& snapshot, const std::function<void()>
                 const SaveSnapshot::FrameEntry& frame = snapshot.frames[i];
                 frames.append(QVariant(frameRecord(frame, sounds))); // one element, not its items
                 if (frame.background != kCustomBackground) {
-                    backgrounds.append(
-                        QVariantMap{{QStringLiteral("background"), frame.background}});
+                    backgrounds.append(QVariantMap{{kBackground, frame.background}});
                     continue;
                 }
                 // Named even when empty, so that a frame without a picture does not pick up
                 // the older shared file of its position.
                 const QString& file = plan.fileOfFrame[i];
-                backgrounds.append(QVariantMap{{QStringLiteral("background"), frame.background},
-                                               {QStringLiteral("backgroundImageFile"), file}});
+                backgrounds.append(
+                    QVariantMap{{kBackground, frame.background}, {kBackgroundImageFile, file}});
 
                 QStringList paths;
                 const qint64 key = frame.backgroundImage.cacheKey();
@@ -506,9 +509,7 @@ bool SaveWriter::write(const SaveSnapshot& snapshot, const std::function<void()>
                     const QString why = writePictures(pictures);
                     return why.isEmpty() ? writePack(contents, packPath) : why;
                 },
-                QVariantMap{{QStringLiteral("frames"), frames},
-                            {QStringLiteral("framesBackground"), backgrounds},
-                            {QStringLiteral("meta"), meta}});
+                QVariantMap{{kFrames, frames}, {kFramesBackground, backgrounds}, {kMeta, meta}});
         }
         pipeline.finish();
 

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "document/PictureLedger.h"
 #include "document/SaveSnapshot.h"
+#include "sounds/SoundManager.h"
 
 #include "platform/Paths.h"
 
@@ -19,12 +21,16 @@
 // packs into XML, encoding pictures and writing files happen on two worker threads meanwhile.
 class SaveWriter {
 public:
-    explicit SaveWriter(int saveId, QString folder = platform::documentsFolder());
+    explicit SaveWriter(int saveId, QString folder = platform::documentsFolder(),
+                        PictureLedger& ledger = PictureLedger::shared(),
+                        const SoundManager& sounds = SoundManager::sharedSoundMgr());
 
-    // Writes the whole save set. `pump` runs before each pack and each frame, and between the
-    // flushes of the final step, so that the event loop keeps running; items are serialized
-    // when their frame is written. False with a readable reason ("Permission denied", "No space
-    // left on device") in *error when any file could not be written.
+    // Writes the whole save set, the snapshot's name in its meta. Before it, whatever an
+    // interrupted save of any animation left in the folder is finished or removed. `pump` runs
+    // before each pack and each frame, and between the flushes of the final step, so that the event
+    // loop keeps running; items are serialized when their frame is written. False with a readable
+    // reason ("Permission denied", "No space left on device") in *error when any file could not be
+    // written.
     bool write(const SaveSnapshot& snapshot, const std::function<void()>& pump, QString* error);
 
     // The final names of the files the last successful write put in place.
@@ -39,6 +45,8 @@ public:
 private:
     int saveId_;
     QString folder_;
+    PictureLedger& ledger_;
+    const SoundManager& sounds_;
     QStringList written_;
     StepHook stepHook_;
 };

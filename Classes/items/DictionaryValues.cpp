@@ -1,5 +1,6 @@
 #include "items/DictionaryValues.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <limits>
@@ -41,6 +42,10 @@ float realValue(const QVariant& v) {
     if (!numberValue(v, &d) || std::fabs(d) > double(FLT_MAX))
         return 0;
     return float(d);
+}
+
+float boundedReal(const QVariant& v, float limit) {
+    return std::clamp(realValue(v), -limit, limit);
 }
 
 qint64 integerValue(const QVariant& v) {

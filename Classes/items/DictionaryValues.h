@@ -12,6 +12,12 @@
 
 namespace dictvalues {
 
+// Stored scales and coordinates are bounded on reading so that everything an item computes
+// from them stays finite (a figure's limb lengths are differences of joint positions times its
+// scale). Far beyond what resizing (0.3 to 2.5) and the 480 x 320-point stage produce.
+inline constexpr float kMaxStoredScale = 10.0f;
+inline constexpr float kMaxStoredCoordinate = 100000.0f;
+
 // A number of any integer or real type as a double; false for anything else (strings, booleans,
 // containers, an invalid value) and for NaN and infinities.
 bool numberValue(const QVariant& v, double* out);
@@ -32,6 +38,11 @@ inline qint64 dictInteger(const QVariantMap& d, const QString& key) {
 }
 inline int dictInt(const QVariantMap& d, const QString& key) {
     return intValue(d.value(key));
+}
+// A real as dictReal reads it, then brought within [-limit, limit].
+float boundedReal(const QVariant& v, float limit);
+inline float dictBoundedReal(const QVariantMap& d, const QString& key, float limit) {
+    return boundedReal(d.value(key), limit);
 }
 inline QString dictString(const QVariantMap& d, const QString& key) {
     return stringValue(d.value(key));

@@ -280,10 +280,11 @@ std::shared_ptr<Hmn> Hmn::unserialize(const QVariantMap& d) {
     const auto& keys = jointKeys();
     for (Limb which : kStoredOrder) {
         JointedSprite* limb = figure->limbs_[which].get();
-        limb->tailJoint()->setPosition(
-            Point(dictReal(d, keys[which].tailX), dictReal(d, keys[which].tailY)));
-        limb->headJoint()->setPosition(
-            Point(dictReal(d, keys[which].headX), dictReal(d, keys[which].headY)));
+        auto at = [&d](const QString& key) {
+            return dictBoundedReal(d, key, kMaxStoredCoordinate);
+        };
+        limb->tailJoint()->setPosition(Point(at(keys[which].tailX), at(keys[which].tailY)));
+        limb->headJoint()->setPosition(Point(at(keys[which].headX), at(keys[which].headY)));
     }
     // Colour bytes outside 0..255 wrap, as a byte conversion does.
     figure->setColorWithRed(uint8_t(dictInt(d, QStringLiteral("colorRed"))),

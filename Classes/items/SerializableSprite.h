@@ -63,9 +63,10 @@ template <class K> std::shared_ptr<K> genericUnserialize(const QVariantMap& d) {
     }
     if (!item)
         return nullptr;
-    item->setScale(dictReal(d, QStringLiteral("scale")));
+    item->setScale(dictBoundedReal(d, QStringLiteral("scale"), kMaxStoredScale));
     item->setRotation(dictReal(d, QStringLiteral("rotation")));
-    item->setPosition(Point(dictReal(d, QStringLiteral("position.x")),
-                            dictReal(d, QStringLiteral("position.y"))));
+    item->setPosition(
+        Point(dictBoundedReal(d, QStringLiteral("position.x"), kMaxStoredCoordinate),
+              dictBoundedReal(d, QStringLiteral("position.y"), kMaxStoredCoordinate)));
     return item;
 }

@@ -5,6 +5,10 @@
 // Run: document_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 // Counters: the libplist times of the same repetition and the save's or load's ratio to them;
 // max_pump_gap_ms; peak_MB (VmHWM of a process that only loads the save).
+//
+// BM_ItemMemory/<kind>: the heap one item takes once read back from its record (bytes_per_item),
+// which the reader's memory budget is reckoned from. BM_HostilePackPeakMemory: the peak of a
+// process loading three 8 MB packs of bare figure records, which the budget refuses.
 
 #include "document/SaveFiles.h"
 #include "document/SaveReader.h"
@@ -36,6 +40,12 @@
 #include <QTemporaryDir>
 
 #include <plist/plist.h>
+
+#include "items/ItemRegistry.h"
+#include "items/SerializableSprite.h"
+#include "platform/PropertyList.h"
+
+#include <malloc.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -449,5 +459,134 @@ void BM_LoadPeakMemory(benchmark::State& state) {
     state.counters["before_load_MB"] = beforeMb;
 }
 BENCHMARK(BM_LoadPeakMemory)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// What one item read back from its record takes on the heap (textures are shared and already
+// loaded by a first item).
+void BM_ItemMemory(benchmark::State& state) {
+    const int kind = int(state.range(0));
+    std::shared_ptr<CCSprite> model;
+    switch (kind) {
+    case 0: {
+        auto figure = Hmn::node();
+        figure->setScale(0.5f);
+        model = figure;
+        break;
+    }
+    case 1:
+        model = Gun::gunWithOrientation(1);
+        break;
+    case 2:
+        model = BoundingSprite::spriteWithFile(QStringLiteral("box.png"));
+        break;
+    default: {
+        auto bubble = SpeechBubble::spriteWithFile(QStringLiteral("speech-bubble.png"));
+        bubble->setText(QString(kind == 3 ? 10 : 10000, QLatin1Char('w')));
+        model = bubble;
+        break;
+    }
+    }
+    static const char* const names[] = {"figure", "gun", "box", "bubble-10", "bubble-10000"};
+    state.SetLabel(names[kind]);
+    const QVariantMap record = serialize(*model);
+    ItemRegistry::unserialize(record); // pictures into the cache
+    const int kItems = kind == 4 ? 200 : 2000;
+    double perItem = 0;
+    for (auto _ : state) {
+        // Each record with a text of its own, as parsed from a file (the string is not shared);
+        // what counts is what stays once the parsed records are gone, as after a load.
+        const qint64 before = qint64(mallinfo2().uordblks);
+        std::vector<QVariantMap> records(size_t(kItems), record);
+        if (record.contains(QStringLiteral("bubbleText"))) {
+            const QString text = record.value(QStringLiteral("bubbleText")).toString();
+            for (QVariantMap& r : records)
+                r.insert(QStringLiteral("bubbleText"), QString(text.constData(), text.size()));
+        }
+        std::vector<std::shared_ptr<CCSprite>> items;
+        items.reserve(size_t(kItems));
+        for (const QVariantMap& r : records)
+            items.push_back(ItemRegistry::unserialize(r));
+        records.clear();
+        records.shrink_to_fit();
+        perItem = double(qint64(mallinfo2().uordblks) - before) / kItems;
+        for (auto& item : items)
+            if (auto* figure = dynamic_cast<Hmn*>(item.get()))
+                figure->breakConnections();
+    }
+    state.counters["bytes_per_item"] = perItem;
+}
+BENCHMARK(BM_ItemMemory)->DenseRange(0, 4)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+const char* const kHostileFolderVariable = "KELVORA_BENCH_HOSTILE_FOLDER";
+
+// Three packs of 8 MB, each as many frames of 1,000 bare figure records as fit.
+void writeHostileSave(const QString& folder) {
+    const QByteArray frame =
+        "<array>" +
+        QByteArray("<dict><key>className</key><string>Hmn</string></dict>").repeated(1000) +
+        "</array>";
+    const QByteArray head = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">"
+                            "<dict><key>meta</key><dict><key>totalPacks</key><integer>3</integer>"
+                            "<key>versionFormat</key><integer>4</integer></dict>"
+                            "<key>frames</key><array>";
+    const QByteArray tail = "</array></dict></plist>\n";
+    const qsizetype count =
+        (SaveReader::kMaxPackFileBytes - head.size() - tail.size()) / frame.size();
+    const QByteArray pack = head + frame.repeated(count) + tail;
+    for (int p = 0; p < 3; ++p) {
+        QFile f(QDir(folder).filePath(p == 0 ? QStringLiteral("save-1.plist")
+                                             : QStringLiteral("save-1-pack-%1.plist").arg(p)));
+        f.open(QIODevice::WriteOnly);
+        f.write(pack);
+    }
+}
+
+// Run by BM_HostilePackPeakMemory in a process of its own.
+void BM_HostileLoadInOwnProcess(benchmark::State& state) {
+    const QString folder = qEnvironmentVariable(kHostileFolderVariable);
+    if (folder.isEmpty()) {
+        state.SkipWithError("run by BM_HostilePackPeakMemory");
+        return;
+    }
+    SoundManager::sharedSoundMgr();
+    bool refused = false;
+    double estimatedMb = 0;
+    for (auto _ : state) {
+        SaveReader::Result r = SaveReader(kSaveId, folder).read([] {});
+        refused = r.refused && r.frames.empty();
+        estimatedMb = double(r.estimatedBytes) / (1 << 20);
+    }
+    state.counters["peak_MB"] = double(statusKb("VmHWM:")) / 1024;
+    state.counters["refused"] = refused ? 1 : 0;
+    state.counters["estimated_MB"] = estimatedMb;
+}
+BENCHMARK(BM_HostileLoadInOwnProcess)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The peak memory (VmHWM) of a process that tries to load a hostile save and is refused.
+void BM_HostilePackPeakMemory(benchmark::State& state) {
+    QTemporaryDir dir;
+    writeHostileSave(dir.path());
+    for (auto _ : state) {
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QString::fromLatin1(kHostileFolderVariable), dir.path());
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--benchmark_filter=^BM_HostileLoadInOwnProcess"),
+                     QStringLiteral("--benchmark_format=json"),
+                     QStringLiteral("--benchmark_repetitions=1")});
+        child.waitForFinished(600000);
+        const QJsonArray runs = QJsonDocument::fromJson(child.readAllStandardOutput())
+                                    .object()
+                                    .value(QStringLiteral("benchmarks"))
+                                    .toArray();
+        if (runs.isEmpty()) {
+            state.SkipWithError("the measuring process failed");
+            return;
+        }
+        for (const char* counter : {"peak_MB", "refused", "estimated_MB"})
+            state.counters[counter] = runs[0][QLatin1String(counter)].toDouble();
+    }
+}
+BENCHMARK(BM_HostilePackPeakMemory)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace

@@ -8,10 +8,13 @@
 #include "TestSupport.h"
 #include "document/Frame.h"
 #include "document/SaveFiles.h"
+#include "document/SaveFormat.h"
 #include "document/SaveInspector.h"
+#include "document/SavesIndex.h"
 #include "items/SpeechBubble.h"
 
 #include "platform/PropertyList.h"
+#include "platform/UserDefaults.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -146,7 +149,7 @@ TEST_F(SaveTest, AMissingOrDamagedPackLoadsTheRestAndIsReported) {
 
     SaveReader::Result r = load(23);
     EXPECT_EQ(r.unreadablePacks, 1);
-    EXPECT_EQ(r.problems(), "1 pack of up to 20 frames could not be read.");
+    EXPECT_EQ(r.problems(), QStringList{"1 file of frames (up to 20 frames)"});
     ASSERT_EQ(r.frames.size(), 25u);
     QJsonObject expected = snapshotToJson(s);
     QJsonArray frames = expected["frames"].toArray();
@@ -187,7 +190,7 @@ TEST_F(SaveTest, RecordsThatCannotBeReadAreCountedAndSkipped) {
     EXPECT_EQ(r.skippedItems, 3);
     EXPECT_EQ(r.skippedSounds, 2);
     EXPECT_EQ(r.skippedFrames, 1);
-    EXPECT_EQ(r.problems(), "1 frame, 3 items and 2 sounds could not be read.");
+    EXPECT_EQ(r.problems(), (QStringList{"1 frame", "5 items or sounds"}));
     EXPECT_SAME_JSON(comparable(r), snapshotToJson(s));
 }
 
@@ -207,14 +210,18 @@ TEST(HostileSaves, CorpusLoadsWithoutCrashOrHang) {
         QElapsedTimer clock;
         clock.start();
         int pumps = 0;
-        const SaveReader::Result r = SaveReader(savefuzz::kSaveId, folder).read([&] { ++pumps; });
+        SaveReader reader(savefuzz::kSaveId, folder);
+        reader.setMemoryBudget(savefuzz::kMemoryBudget);
+        const SaveReader::Result r = reader.read([&] { ++pumps; });
         EXPECT_LT(clock.elapsed(), 5000);
         EXPECT_LE(r.frames.size(), 4000u);
         EXPECT_GE(pumps, int(r.frames.size()));
         for (const auto& frame : r.frames)
-            EXPECT_LE(frame.items.size(), size_t(SaveReader::kMaxRecordsPerFrame));
+            EXPECT_LE(frame.items.size(), size_t(saveformat::kMaxItemsPerFrame));
         saveToJson(r); // every loaded value can be shown
         SaveReader(savefuzz::kSaveId, folder).summarize();
+        platform::UserDefaults defaults(folder + "/defaults.plist");
+        SavesIndex(defaults, folder, SavesIndex::Mode::ReadOnly).entries();
     }
 }
 
@@ -225,7 +232,9 @@ TEST(HostileSaves, AbsurdValuesAreIgnoredOrBounded) {
         EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << name;
         const QString folder = testsupport::makeTempDir();
         savefuzz::unpack(f.readAll(), folder);
-        return SaveReader(savefuzz::kSaveId, folder).read(nullptr);
+        SaveReader reader(savefuzz::kSaveId, folder);
+        reader.setMemoryBudget(savefuzz::kMemoryBudget);
+        return reader.read(nullptr);
     };
 
     SaveReader::Result r = read("valid-two-packs");
@@ -286,6 +295,50 @@ TEST(HostileSaves, AbsurdValuesAreIgnoredOrBounded) {
     r = read("many-pack-files");
     EXPECT_EQ(r.frames.size(), 1u + 13u);
     EXPECT_EQ(r.unreadablePacks, 39 - 13);
+
+    // Pipes, links and pictures that are not PNG or JPEG are unreadable files, nothing more.
+    for (const char* unreadable : {"pipe-index", "link-index-outside"}) {
+        r = read(unreadable);
+        EXPECT_TRUE(r.indexExists && !r.indexReadable) << unreadable;
+    }
+    for (const char* pack : {"pipe-pack", "link-pack-outside"}) {
+        r = read(pack);
+        EXPECT_EQ(r.frames.size(), 2u) << pack;
+        EXPECT_EQ(r.unreadablePacks, 1) << pack;
+    }
+    r = read("link-pack-inside");
+    EXPECT_EQ(r.unreadablePacks, 0);
+    EXPECT_EQ(r.frames.size(), 3u);
+    for (const char* picture : {"pipe-picture", "link-picture-device", "svg-picture-outside",
+                                "svg-picture-refers-to-pipe"}) {
+        r = read(picture);
+        ASSERT_EQ(r.frames.size(), 2u) << picture;
+        EXPECT_TRUE(r.frames[0].backgroundImage.isNull()) << picture;
+        EXPECT_EQ(r.unreadablePictures, 1) << picture;
+    }
+    for (const char* record : {"pipe-commit", "link-commit-outside"})
+        EXPECT_EQ(read(record).frames.size(), 2u) << record;
+
+    r = read("bare-figures");
+    EXPECT_TRUE(r.refused && r.frames.empty());
+    EXPECT_GT(r.estimatedBytes, savefuzz::kMemoryBudget);
+
+    // Damaged saves indexes: the list comes from the saves present.
+    auto listed = [](const char* name) {
+        QFile f(testsupport::fixturePath(QStringLiteral("saves/corpus/") + name));
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << name;
+        const QString folder = testsupport::makeTempDir();
+        savefuzz::unpack(f.readAll(), folder);
+        platform::UserDefaults defaults(folder + "/defaults.plist");
+        return SavesIndex(defaults, folder, SavesIndex::Mode::ReadOnly).entries();
+    };
+    EXPECT_EQ(listed("index-damaged"),
+              (QVector<SavesIndex::Entry>{{1, "Walk"}, {3, "Recovered animation 3"}}));
+    EXPECT_EQ(listed("pipe-defaults"), (QVector<SavesIndex::Entry>{{1, "Recovered animation 1"}}));
+    const auto odd = listed("index-wrong-types");
+    ASSERT_EQ(odd.size(), 2);
+    EXPECT_EQ(odd[0].saveId, 2147483647);
+    EXPECT_EQ(odd[1], (SavesIndex::Entry{1, "Twice"}));
 }
 
 TEST(HostileSaves, LargeFilesAreBoundedByTheSizeCap) {
@@ -313,6 +366,6 @@ TEST(HostileSaves, LargeFilesAreBoundedByTheSizeCap) {
     ASSERT_EQ(r.frames[0].items.size(), 1u);
     const auto* loaded = dynamic_cast<const SpeechBubble*>(r.frames[0].items[0].get());
     ASSERT_TRUE(loaded);
-    EXPECT_EQ(loaded->text().size(), SaveReader::kMaxBubbleText);
+    EXPECT_EQ(loaded->text().size(), saveformat::kMaxBubbleTextLength);
     EXPECT_EQ(r.unreadablePacks, 1);
 }

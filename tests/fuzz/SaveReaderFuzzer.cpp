@@ -8,6 +8,8 @@
 #include "document/PictureLedger.h"
 #include "document/SaveInspector.h"
 #include "document/SaveReader.h"
+#include "document/SavesIndex.h"
+#include "platform/UserDefaults.h"
 #include "sounds/SoundManager.h"
 
 #include <QDir>
@@ -24,6 +26,7 @@ QString folder;
 
 void emptyFolder() {
     QDir dir(folder);
+    // Links and pipes too (a link is removed, never what it leads to).
     for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System))
         dir.remove(name);
 }
@@ -54,8 +57,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     savefuzz::unpack(QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size)),
                      folder);
     SaveReader reader(savefuzz::kSaveId, folder);
+    reader.setMemoryBudget(savefuzz::kMemoryBudget);
     const SaveReader::Result r = reader.read([] {});
     saveToJson(r);
     reader.summarize();
+    reader.summarize(savefiles::listFolder(folder));
+    // The saves index over the input's user defaults, as a tool sees it (nothing is written).
+    platform::UserDefaults defaults(folder + QStringLiteral("/defaults.plist"));
+    const SavesIndex index(defaults, folder, SavesIndex::Mode::ReadOnly);
+    for (const SavesIndex::Entry& e : index.entries())
+        index.nameOf(e.saveId);
     return 0;
 }

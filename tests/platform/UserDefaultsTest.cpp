@@ -83,6 +83,14 @@ TEST(UserDefaults, BadOrUnwritableFiles) {
     bad.close();
     UserDefaults fromBad(bad.fileName());
     EXPECT_FALSE(fromBad.objectForKey("a").isValid());
+    EXPECT_TRUE(fromBad.wasDamaged());
+    // The damaged file is kept aside at the first write, never overwritten.
+    fromBad.setInteger(2, "b");
+    ASSERT_TRUE(fromBad.synchronize());
+    QFile kept(fromBad.damagedFileKeptAs());
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly)) << qPrintable(kept.fileName());
+    EXPECT_EQ(kept.readAll(), "<plist><dict><key>a</key><integer>1</integer>");
+    EXPECT_EQ(UserDefaults(bad.fileName()).integerForKey("b"), 2);
 
     // Nothing changed: nothing is written.
     UserDefaults unchanged(dir + "/unchanged.plist");

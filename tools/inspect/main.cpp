@@ -7,11 +7,11 @@
 // set). Exit status: 0 done, 1 usage, 2 the save does not exist, 3 it cannot be read.
 
 #include "document/SaveFiles.h"
+#include "document/SaveFormat.h"
 #include "document/SaveInspector.h"
 #include "document/SaveReader.h"
+#include "document/SavesIndex.h"
 #include "engine/CCTextureCache.h"
-#include "items/DictionaryValues.h"
-#include "platform/Paths.h"
 
 #include "platform/Paths.h"
 #include "platform/UserDefaults.h"
@@ -51,21 +51,12 @@ void findResources() {
         qputenv("KELVORA_RESOURCES", QFile::encodeName(built));
 }
 
-struct IndexEntry {
-    int saveId;
-    QString saveName;
-};
-
-std::vector<IndexEntry> savesIndex() {
-    std::vector<IndexEntry> entries;
-    const QVariantList saves =
-        platform::UserDefaults::standardUserDefaults().arrayForKey(QStringLiteral("saves"));
-    for (const QVariant& v : saves) {
-        const QVariantMap entry = v.toMap();
-        entries.push_back({dictvalues::dictInt(entry, QStringLiteral("saveId")),
-                           dictvalues::dictString(entry, QStringLiteral("saveName"))});
-    }
-    return entries;
+// The saves index as the program would see it, mended but never written: the inspector only
+// looks on.
+const SavesIndex& savesIndex() {
+    static const SavesIndex index(platform::UserDefaults::standardUserDefaults(),
+                                  platform::documentsFolder(), SavesIndex::Mode::ReadOnly);
+    return index;
 }
 
 QString statusOf(const SaveReader::Summary& s) {
@@ -80,16 +71,20 @@ QString statusOf(const SaveReader::Summary& s) {
 
 int list(bool json) {
     QTextStream out(stdout);
-    const auto entries = savesIndex();
-    const qint64 maxSaveId =
-        platform::UserDefaults::standardUserDefaults().integerForKey(QStringLiteral("maxSaveId"));
+    const SavesIndex& index = savesIndex();
+    const auto entries = index.entries();
+    const qint64 maxSaveId = index.maxSaveId();
+    if (!index.recoveryMessage().isEmpty())
+        QTextStream(stderr) << "kelvora-inspect: " << index.recoveryMessage() << '\n';
+    // One listing of the folder serves every save.
+    const savefiles::FolderListing listing = savefiles::listFolder(index.folder());
     QJsonArray rows;
     QStringList lines;
     int nameWidth = 4;
-    for (const IndexEntry& e : entries)
+    for (const SavesIndex::Entry& e : entries)
         nameWidth = std::max(nameWidth, int(e.saveName.size()));
-    for (const IndexEntry& e : entries) {
-        const SaveReader::Summary s = SaveReader(e.saveId).summarize();
+    for (const SavesIndex::Entry& e : entries) {
+        const SaveReader::Summary s = SaveReader(e.saveId, index.folder()).summarize(listing);
         rows.append(QJsonObject{{QStringLiteral("saveId"), e.saveId},
                                 {QStringLiteral("saveName"), e.saveName},
                                 {QStringLiteral("frames"), s.frames},
@@ -137,6 +132,10 @@ int show(const QString& idText, bool compact) {
         err << "kelvora-inspect: save " << saveId << " does not exist (no file " << index << ")\n";
         return kNoSuchSave;
     }
+    if (r.refused) {
+        err << "kelvora-inspect: save " << saveId << " cannot be read: " << r.refusal << '\n';
+        return kUnreadable;
+    }
     if (!r.indexReadable) {
         err << "kelvora-inspect: save " << saveId << " cannot be read: " << index
             << " is not a save file this program can read\n";
@@ -144,19 +143,18 @@ int show(const QString& idText, bool compact) {
     }
     QJsonObject json = saveToJson(r);
     json.insert(QStringLiteral("saveId"), saveId);
-    for (const IndexEntry& e : savesIndex()) {
-        if (e.saveId == saveId) {
-            json.insert(QStringLiteral("saveName"), e.saveName);
-            break;
-        }
-    }
+    // The index's name for it; the meta's (already in json) when the index does not list it.
+    const QString listedName = savesIndex().nameOf(saveId);
+    if (!listedName.isNull())
+        json.insert(saveformat::kSaveName, listedName);
     const QByteArray text =
         QJsonDocument(json).toJson(compact ? QJsonDocument::Compact : QJsonDocument::Indented);
     std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
     if (compact)
         std::fputc('\n', stdout);
     if (!r.complete())
-        err << "kelvora-inspect: save " << saveId << " was read in part: " << r.problems() << '\n';
+        err << "kelvora-inspect: save " << saveId
+            << " was read in part: " << r.problems().join(QStringLiteral(", ")) << '\n';
     return 0;
 }
 
