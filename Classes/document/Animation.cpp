@@ -96,8 +96,8 @@ void Animation::push(QUndoCommand* command) {
 }
 
 SaveSnapshot Animation::snapshotForSave() {
-    SaveSnapshot s =
-        SaveSnapshot::fromFrames(frames_, background_, customBackgroundImage_, animationSpeed_);
+    SaveSnapshot s = SaveSnapshot::fromFrames(frames_, background_, customBackgroundImage_,
+                                              animationSpeed_, name_);
     undoStack_.setClean();
     return s;
 }

@@ -72,6 +72,9 @@ public:
     void setCurrentSaveId(int id) { currentSaveId_ = id; }
     int autoSaveId() const { return autoSaveId_; }
     void setAutoSaveId(int id) { autoSaveId_ = id; }
+    // The name it is listed under, which a save also keeps in its own files ("" for none yet).
+    const QString& name() const { return name_; }
+    void setName(const QString& name) { name_ = name; }
 
     // ---- edits and the changed state ----
     QUndoStack& undoStack() { return undoStack_; }
@@ -105,5 +108,6 @@ private:
     double animationSpeed_ = 1;
     int currentSaveId_ = -1;
     int autoSaveId_ = -1;
+    QString name_;
     QUndoStack undoStack_;
 };

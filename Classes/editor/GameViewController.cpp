@@ -1,6 +1,7 @@
 #include "editor/GameViewController.h"
 
 #include "document/Commands.h"
+#include "document/SaveFormat.h"
 #include "editor/EditorLayout.h"
 #include "editor/ItemsLockController.h"
 #include "editor/SoundsController.h"
@@ -381,8 +382,19 @@ void GameViewController::clearFrameRequest() {
 }
 
 void GameViewController::addSprite(const std::shared_ptr<CCSprite>& item) {
-    if (Frame* frame = animation_.currentFrame())
-        animation_.push(new AddItemCommand(animation_, frame, item));
+    Frame* frame = animation_.currentFrame();
+    if (!frame)
+        return;
+    // What a save can hold is what the editor lets a frame hold.
+    if (int(frame->sprites().size()) >= saveformat::kMaxItemsPerFrame) {
+        platform::AlertView::create(
+            QStringLiteral("This frame is full"),
+            QStringLiteral("A frame holds at most %1 items.").arg(saveformat::kMaxItemsPerFrame),
+            nullptr, QStringLiteral("OK"))
+            ->show();
+        return;
+    }
+    animation_.push(new AddItemCommand(animation_, frame, item));
 }
 
 void GameViewController::removeSprite(CCSprite* item) {

@@ -2,6 +2,7 @@
 // bubble text screen, and the actions on the selected item.
 
 #include "document/Commands.h"
+#include "document/SaveFormat.h"
 #include "editor/GameViewController.h"
 #include "editor/SpeechBubbleEditController.h"
 #include "engine/CCDirector.h"
@@ -28,7 +29,10 @@ bool GameViewController::presentSpeechBubbleEditor(const std::shared_ptr<SpeechB
         setBubbleText(b, text);
     };
     speechBubbleEditor_ = editor;
-    leaveStageForScreen();
+    // Frames must not step behind the screen.
+    if (isPlaying())
+        stop();
+    CCDirector::sharedDirector().stopAnimation();
     presentModalViewController(editor, true);
     return true;
 }
@@ -42,6 +46,15 @@ void GameViewController::setBubbleText(const std::shared_ptr<SpeechBubble>& bubb
                                        const QString& text) {
     if (!bubble || bubble->text() == text)
         return;
+    // What a save can hold is what the editor lets a bubble say.
+    if (text.size() > saveformat::kMaxBubbleTextLength) {
+        platform::AlertView::create(QStringLiteral("Text too long"),
+                                    QStringLiteral("A speech bubble holds at most %1 characters.")
+                                        .arg(saveformat::kMaxBubbleTextLength),
+                                    nullptr, QStringLiteral("OK"))
+            ->show();
+        return;
+    }
     for (const auto& frame : animation_.frames()) {
         if (frame->containsSprite(bubble.get())) {
             animation_.push(new BubbleTextCommand(animation_, frame.get(), bubble, text));

@@ -6,6 +6,7 @@
 #include "document/SaveReader.h"
 #include "document/SaveSnapshot.h"
 #include "document/SaveWriter.h"
+#include "document/SavesIndex.h"
 #include "editor/SpeedSlider.h"
 #include "engine/CCDirector.h"
 #include "items/Hmn.h"
@@ -18,11 +19,6 @@
 #include <QLabel>
 
 namespace {
-
-const QString kSaves = QStringLiteral("saves");
-const QString kMaxSaveId = QStringLiteral("maxSaveId");
-const QString kSaveId = QStringLiteral("saveId");
-const QString kSaveName = QStringLiteral("saveName");
 
 void pump() {
     platform::runLoopOnce();
@@ -72,18 +68,16 @@ void GameViewController::startScene() {
     ++generation_;
     animation_.setCurrentSaveId(-1);
     animation_.setAutoSaveId(-1);
+    animation_.setName(QString());
     animation_.markUnchanged();
     CCDirector::sharedDirector().startAnimation();
 }
 
 QString GameViewController::saveNameForId(int saveId) const {
-    const QVariantList saves = platform::UserDefaults::standardUserDefaults().arrayForKey(kSaves);
-    for (const QVariant& v : saves) {
-        const QVariantMap entry = v.toMap();
-        if (entry.value(kSaveId).toLongLong() == saveId)
-            return entry.value(kSaveName).toString();
-    }
-    return QStringLiteral("Untitled");
+    const QString listed = SavesIndex::shared().nameOf(saveId);
+    if (!listed.isNull())
+        return listed;
+    return animation_.name().isEmpty() ? QStringLiteral("Untitled") : animation_.name();
 }
 
 void GameViewController::whenStorageIdle(std::function<void()> work) {
@@ -131,28 +125,29 @@ void GameViewController::save() {
 }
 
 void GameViewController::saveWithName(const QString& name, bool inBackground) {
-    auto& defaults = platform::UserDefaults::standardUserDefaults();
-    QVariantList saves = defaults.arrayForKey(kSaves);
+    SavesIndex& index = SavesIndex::shared();
+    animation_.setName(name);
+    QString error;
     if (animation_.autoSaveId() < 1) {
-        const qint64 maxSaveId = defaults.integerForKey(kMaxSaveId);
-        const int id = int(maxSaveId + 1);
+        // A new save: its identifier now, its entry once its files are on disk.
+        const int id = index.allocateId(&error);
+        if (id < 1) {
+            animation_.saveFailed();
+            reportSaveFailure(-1, error);
+            return;
+        }
         animation_.setCurrentSaveId(id);
         animation_.setAutoSaveId(id);
-        defaults.setInteger(id, kMaxSaveId);
-        saves.append(QVariantMap{{kSaveId, id}, {kSaveName, name}});
     } else {
         animation_.setCurrentSaveId(animation_.autoSaveId());
-        for (QVariant& v : saves) {
-            QVariantMap entry = v.toMap();
-            if (entry.value(kSaveId).toLongLong() == animation_.currentSaveId()) {
-                entry.insert(kSaveName, name);
-                v = entry;
-                break;
-            }
+        // Unlisted (its first write failed): the entry comes with the write.
+        if (index.contains(animation_.currentSaveId()) &&
+            !index.rename(animation_.currentSaveId(), name, &error)) {
+            animation_.saveFailed();
+            reportSaveFailure(animation_.currentSaveId(), error);
+            return;
         }
     }
-    defaults.setObject(saves, kSaves);
-    defaults.synchronize();
 
     const int id = animation_.currentSaveId();
     auto write = [this, id, inBackground] {
@@ -175,7 +170,12 @@ bool GameViewController::saveInBackgroundWithId(int saveId) {
     const SaveSnapshot snapshot = animation_.snapshotForSave();
     SaveWriter writer(saveId);
     QString error;
-    const bool ok = writer.write(snapshot, pump, &error);
+    bool ok = writer.write(snapshot, pump, &error);
+    // A new save is done only once the list of saves names it, on disk.
+    SavesIndex& index = SavesIndex::shared();
+    if (ok && !index.contains(saveId))
+        ok = index.addEntry(
+            saveId, snapshot.name.isEmpty() ? QStringLiteral("Untitled") : snapshot.name, &error);
     isSaveInProgress_ = false;
     // Closed, loaded or started anew meanwhile: the animation saved is no longer this one.
     if (!ok && generation == generation_)
@@ -272,27 +272,6 @@ void GameViewController::discardFrames() {
 
 namespace {
 
-// What a load could not read, in the words of the alert that tells the user.
-QString lostParts(const SaveReader::Result& r) {
-    QStringList lost;
-    const int lostPacks = r.unreadablePacks;
-    if (lostPacks)
-        lost << (lostPacks == 1 ? QStringLiteral("1 file of frames (up to 20 frames)")
-                                : QStringLiteral("%1 files of frames (up to %2 frames)")
-                                      .arg(lostPacks)
-                                      .arg(lostPacks * savefiles::kFramesPerPack));
-    auto count = [](int n, const char* one, const char* many) {
-        return n == 1 ? QString::fromLatin1(one) : QString::fromLatin1(many).arg(n);
-    };
-    if (r.skippedFrames)
-        lost << count(r.skippedFrames, "1 frame", "%1 frames");
-    if (const int items = r.skippedItems + r.skippedSounds)
-        lost << count(items, "1 item or sound", "%1 items or sounds");
-    if (r.unreadablePictures)
-        lost << count(r.unreadablePictures, "1 background picture", "%1 background pictures");
-    return lost.join(QStringLiteral(", "));
-}
-
 std::vector<std::shared_ptr<Frame>> framesOf(SaveReader::Result& r) {
     std::vector<std::shared_ptr<Frame>> frames;
     frames.reserve(r.frames.size());
@@ -356,8 +335,20 @@ void GameViewController::loadWithId(int saveId) {
 
     loadingView_->hide();
     isSaveInProgress_ = false;
-    if (!r.indexExists || !r.complete())
-        reportLoadProblems(saveId, r.indexExists, lostParts(r));
+    if (r.refused || !r.indexExists) {
+        // Nothing of it was loaded: the empty animation in its place must never be saved over
+        // what is there.
+        animation_.setCurrentSaveId(-1);
+        animation_.setAutoSaveId(-1);
+    } else {
+        animation_.setName(saveNameForId(saveId));
+    }
+    if (r.refused)
+        platform::AlertView::create(QStringLiteral("Animation not loaded"), r.refusal, nullptr,
+                                    QStringLiteral("OK"))
+            ->show();
+    else if (!r.indexExists || !r.complete())
+        reportLoadProblems(saveId, r.indexExists, r.problems().join(QStringLiteral(", ")));
     runPendingStorageWork();
 }
 
@@ -400,6 +391,7 @@ void GameViewController::doClose() {
     discardFrames();
     animation_.setCurrentSaveId(-1);
     animation_.setAutoSaveId(-1);
+    animation_.setName(QString());
     CCDirector::sharedDirector().stopAnimation();
     if (parentViewController()) {
         animation_.clear();
