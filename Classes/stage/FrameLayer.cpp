@@ -306,14 +306,11 @@ void FrameLayer::ccTouchesBegan(const TouchSet& all, TouchEvent*) {
     if (!firstTouch_ && touches.count() == 1)
         firstTouch_ = touches[0];
 
-    bool posingHandled = false;
     bool done = false;
     for (const TouchPtr& t : touches) {
         const Point p = stagePointOfTouch(*t);
-        if (inZoom_ && poseTouchBegan(t, p, touches)) {
-            posingHandled = true;
+        if (inZoom_ && poseTouchBegan(t, p, touches))
             break;
-        }
         if (shootingMode_) {
             if (!shootingTouchBegan(p) && gameController_)
                 gameController_->switchFire();
@@ -344,8 +341,6 @@ void FrameLayer::ccTouchesBegan(const TouchSet& all, TouchEvent*) {
         if (done)
             break;
     }
-    if (posingHandled)
-        applyPendingColor(editingHuman_.get());
 
     if (!movingSprite_ || movingKind_ == Kind::Figure)
         hideHandle();
@@ -572,8 +567,11 @@ Joint* FrameLayer::jointAt(Point p) const {
 }
 
 bool FrameLayer::poseTouchBegan(const TouchPtr& touch, Point p, const TouchSet&) {
-    // While playing, the frame on the stage is not the one the user looks at.
-    if (Joint* joint = playing() ? nullptr : jointAt(p)) {
+    // While playing, the frame on the stage is not the one the user looks at: the touch
+    // neither grabs a joint nor falls through to move the figure.
+    if (playing())
+        return true;
+    if (Joint* joint = jointAt(p)) {
         // Before selecting: a colour command re-populates the stage, which drops a held joint.
         applyPendingColor(editingHuman_.get());
         select(std::static_pointer_cast<CCSprite>(joint->shared_from_this()), p, touch);

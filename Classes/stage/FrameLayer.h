@@ -171,9 +171,9 @@ protected:
     void dropGesture();
 
     // ---- where pose editing and shooting join the touch phases ----
-    // A touch while posing: grabs a joint, starts a one-finger-of-two pan, or leaves posing on
-    // a double tap. True when a joint was grabbed or posing was left (item selection is then
-    // skipped).
+    // A touch while posing: grabs a joint (giving the posed figure a pending colour), or leaves
+    // posing on a double tap away from the joints (dropping it). True when it did either, or
+    // when playback runs: item selection is then skipped.
     bool poseTouchBegan(const TouchPtr& touch, Point p, const TouchSet& touches);
     // A double tap on a figure outside posing.
     void enterPoseEditing(const std::shared_ptr<Hmn>& figure);
