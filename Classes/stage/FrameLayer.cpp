@@ -387,8 +387,13 @@ void FrameLayer::ccTouchesMoved(const TouchSet& all, TouchEvent*) {
         if (contains(touches, movingTouch_)) {
             const Point p = stagePointOfTouch(*movingTouch_);
             if (movingKind_ == Kind::Joint) {
-                if (!playing())
+                // Marked unsaved at once: an automatic save during the drag must not take
+                // the animation for saved (the pose command comes when the finger lifts).
+                if (!playing()) {
                     static_cast<Joint&>(item).moveTo(p, true);
+                    if (gameController_)
+                        gameController_->setDirty(true);
+                }
             } else {
                 item.setPosition(p - movingOffset_);
             }
