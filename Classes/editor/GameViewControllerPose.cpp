@@ -38,7 +38,7 @@ constexpr std::array<ColorButton, GameViewController::kColorCount> kColors{{
 constexpr float kArrowStep = 5;
 
 // The pose controls, in screen points: a row of colours along the bottom left, the arrows as a
-// cross in the bottom right corner.
+// cross beside it.
 constexpr int kPoseColorButton = 30;
 constexpr int kPoseArrowButton = 36;
 constexpr int kPaintColorButton = 40;
@@ -110,9 +110,10 @@ void GameViewController::buildPoseControls(QWidget* root) {
         }
         humanEditingControls_.push_back(pose);
     }
-    // The arrows as a cross in the bottom right corner.
+    // The arrows as a cross at the bottom, left of the camera button (which stays: frames are
+    // taken while posing).
     const int a = kPoseArrowButton;
-    const int left = kScreenWidth - 4 - 3 * a;
+    const int left = kScreenWidth - 4 - kCameraButton - 4 - 3 * a;
     const int top = kScreenHeight - 4 - 3 * a;
     const std::pair<A::Id, QPoint> arrows[] = {{A::MoveLeft, QPoint(left, top + a)},
                                                {A::MoveRight, QPoint(left + 2 * a, top + a)},
