@@ -41,8 +41,16 @@ void CCTouchDispatcher::dispatch(Phase phase, const TouchSet& touches, TouchEven
     if (!dispatchEvents_)
         return;
     // A delegate may add or remove delegates (even itself) while handling the event: walk a
-    // copy, and skip those removed meanwhile.
-    const auto handlers = handlers_;
+    // copy, and skip those removed meanwhile. The copy reuses its storage from event to event;
+    // an event dispatched from inside a delegate walks its own.
+    std::vector<Handler> nested;
+    std::vector<Handler>& handlers = dispatchDepth_ == 0 ? walking_ : nested;
+    handlers.assign(handlers_.begin(), handlers_.end());
+    struct Depth {
+        int& depth;
+        explicit Depth(int& d) : depth(d) { ++depth; }
+        ~Depth() { --depth; }
+    } depth(dispatchDepth_);
     for (const Handler& h : handlers) {
         if (!isRegistered(h.delegate))
             continue;

@@ -45,5 +45,8 @@ private:
         int priority;
     };
     std::vector<Handler> handlers_;
+    // The copy an event walks, kept between events so that a drag's moves allocate nothing.
+    std::vector<Handler> walking_;
+    int dispatchDepth_ = 0;
     bool dispatchEvents_ = true;
 };

@@ -38,6 +38,17 @@ public:
         ToggleToolbar,
         TogglePaintRow,
         DeleteItem,
+        // The colour row's buttons (tags 10001 to 10009), then the pose controls: the same
+        // colours, the arrows and leaving.
+        PaintColor1,
+        PaintColor9 = PaintColor1 + 8,
+        PoseColor1,
+        PoseColor9 = PoseColor1 + 8,
+        MoveLeft,
+        MoveRight,
+        MoveUp,
+        MoveDown,
+        LeavePose,
         Count
     };
 

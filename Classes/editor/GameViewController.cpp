@@ -57,6 +57,7 @@ void GameViewController::loadView() {
 
     declareActions();
     buildToolbar(root);
+    buildPoseControls(root);
     // Clicking anywhere on the editor gives it the keyboard (its buttons never take it).
     root->setFocusPolicy(Qt::StrongFocus);
     root->installEventFilter(this);
@@ -123,6 +124,7 @@ void GameViewController::declareActions() {
     add(A::TogglePaintRow, "Colours", "arr-up.png", {Qt::Key_C},
         [this](QObject*) { togglePaintToolbar(); });
     declareStageActions();
+    declarePoseActions();
 }
 
 void GameViewController::buildSpeedPanel(QWidget* root) {

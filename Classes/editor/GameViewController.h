@@ -90,7 +90,7 @@ public:
     void hideAnimationSpeedView();
     void setupShadow();
     void flash();
-    bool isPlaying() const { return isPlaying_; }
+    bool isPlaying() const override { return isPlaying_; }
     platform::Timer* playTimer() const { return playTimer_.get(); }
     bool animationSpeedViewVisible() const { return animationSpeedViewVisible_; }
 
@@ -276,4 +276,34 @@ private:
 
     // Stage.
     QPointer<SpeechBubbleEditController> speechBubbleEditor_;
+
+    // ---- pose editing ----
+public:
+    // The colour buttons' tags and their colours; black for any other tag.
+    static constexpr int kFirstColorTag = 10001;
+    static constexpr int kColorCount = 9;
+    static hmnColor colorForTag(int tag);
+    // The stage entered or left pose editing: the arrows and colours replace the toolbar.
+    void beginEditingHuman() override;
+    void endEditingHuman() override;
+    void setHumanEditingControlsVisible(bool visible);
+    void moveLeft(QObject* sender);
+    void moveRight(QObject* sender);
+    void moveUp(QObject* sender);
+    void moveDown(QObject* sender);
+    // Moves the posed figure by d, the camera with it, as one undoable step.
+    void movePlayerBy(Point d);
+    // A colour button (its "tag" property chooses the colour): the next figure a touch picks
+    // or grabs gets the colour.
+    void setPlayerColor(QObject* button);
+    // Escape: leaves pose editing as a double tap on empty stage does.
+    void leavePoseEditing();
+    const std::vector<QAbstractButton*>& humanEditingControls() const {
+        return humanEditingControls_;
+    }
+
+private:
+    void declarePoseActions();
+    void buildPoseControls(QWidget* root);
+    std::vector<QAbstractButton*> humanEditingControls_;
 };

@@ -1,6 +1,7 @@
 #include "stage/FrameLayer.h"
 
 #include "document/Animation.h"
+#include "document/Frame.h"
 #include "engine/CCCamera.h"
 #include "engine/CCDirector.h"
 #include "items/Hmn.h"
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <utility>
 
 namespace {
 
@@ -43,6 +45,8 @@ FrameLayer::~FrameLayer() {
         moveCameraTimer_->invalidate();
     if (shootingTimer_)
         shootingTimer_->invalidate();
+    if (editHumanTimer_)
+        editHumanTimer_->invalidate();
 }
 
 bool FrameLayer::initWithColor(ccColor4B color, float width, float height) {
@@ -141,6 +145,12 @@ void FrameLayer::reset() {
     if (shootingTimer_)
         shootingTimer_->invalidate();
     shootingTimer_.reset();
+    if (editHumanTimer_)
+        editHumanTimer_->invalidate();
+    editHumanTimer_.reset();
+    steps_ = 0;
+    isZoomingOut_ = false;
+    shouldSetHmnColor_ = false;
     if (gameController_)
         gameController_->dismissSpeechBubbleEditor();
     dropGesture();
@@ -190,6 +200,10 @@ bool FrameLayer::dropOnBasket(Point screen) {
 // ---------------------------------------------------------------- gestures
 
 void FrameLayer::openGesture() {
+    if (movingSprite_ && movingKind_ == Kind::Joint) {
+        openPoseGesture();
+        return;
+    }
     CCSprite* item = selectedItem();
     if (!item || gestureItem_.get() == item || !gameController_)
         return;
@@ -200,6 +214,7 @@ void FrameLayer::openGesture() {
 }
 
 void FrameLayer::commitGesture() {
+    commitPoseGesture();
     if (!gestureItem_)
         return;
     std::shared_ptr<CCSprite> item = std::move(gestureItem_);
@@ -216,6 +231,8 @@ void FrameLayer::commitGesture() {
 }
 
 void FrameLayer::dropGesture() {
+    poseFigure_.reset();
+    poseFrame_ = nullptr;
     gestureItem_.reset();
     gestureFrame_ = nullptr;
 }
@@ -289,14 +306,11 @@ void FrameLayer::ccTouchesBegan(const TouchSet& all, TouchEvent*) {
     if (!firstTouch_ && touches.count() == 1)
         firstTouch_ = touches[0];
 
-    bool posingHandled = false;
     bool done = false;
     for (const TouchPtr& t : touches) {
         const Point p = stagePointOfTouch(*t);
-        if (inZoom_ && poseTouchBegan(t, p, touches)) {
-            posingHandled = true;
+        if (inZoom_ && poseTouchBegan(t, p, touches))
             break;
-        }
         if (shootingMode_) {
             if (!shootingTouchBegan(p) && gameController_)
                 gameController_->switchFire();
@@ -327,8 +341,6 @@ void FrameLayer::ccTouchesBegan(const TouchSet& all, TouchEvent*) {
         if (done)
             break;
     }
-    if (posingHandled)
-        applyPendingColor(editingHuman_.get());
 
     if (!movingSprite_ || movingKind_ == Kind::Figure)
         hideHandle();
@@ -374,10 +386,17 @@ void FrameLayer::ccTouchesMoved(const TouchSet& all, TouchEvent*) {
         }
         if (contains(touches, movingTouch_)) {
             const Point p = stagePointOfTouch(*movingTouch_);
-            if (movingKind_ == Kind::Joint)
-                static_cast<Joint&>(item).moveTo(p, true);
-            else
+            if (movingKind_ == Kind::Joint) {
+                // Marked unsaved at once: an automatic save during the drag must not take
+                // the animation for saved (the pose command comes when the finger lifts).
+                if (!playing()) {
+                    static_cast<Joint&>(item).moveTo(p, true);
+                    if (gameController_)
+                        gameController_->setDirty(true);
+                }
+            } else {
                 item.setPosition(p - movingOffset_);
+            }
         }
         rotatingControl_->setPosition(item.position());
     }
@@ -513,15 +532,231 @@ void FrameLayer::fadeChildren(int step) {
 
 // ---------------------------------------------------------------- pose editing and shooting
 
-bool FrameLayer::poseTouchBegan(const TouchPtr&, Point, const TouchSet&) {
-    return false;
+Point FrameLayer::poseCameraTarget(Point body) {
+    const Size win = CCDirector::sharedDirector().winSize();
+    return Point(body.x + win.width / -6, body.y + win.height / -5);
 }
 
-void FrameLayer::enterPoseEditing(const std::shared_ptr<Hmn>&) {}
+bool FrameLayer::playing() const {
+    return gameController_ && gameController_->isPlaying();
+}
 
-void FrameLayer::applyPendingColor(Hmn*) {}
+Joint* FrameLayer::jointAt(Point p) const {
+    Joint* grabbed = nullptr;
+    for (const auto& child : children()) {
+        auto* figure = dynamic_cast<Hmn*>(child.get());
+        if (!figure)
+            continue;
+        // A joint's square is wider than a short limb: the nearest joint under the finger,
+        // not the first, so that hands and feet can be grabbed past their elbows and knees.
+        Joint* nearest = nullptr;
+        float best = 0;
+        for (int l = 0; l < Hmn::LimbCount; ++l) {
+            const JointedSprite* limb = figure->limb(Hmn::Limb(l));
+            if (!limb)
+                continue;
+            for (Joint* j : {limb->headJoint(), limb->tailJoint()}) {
+                if (!j || !j->containsPoint(p))
+                    continue;
+                const float d = distance(j->position(), p);
+                if (!nearest || d < best) {
+                    nearest = j;
+                    best = d;
+                }
+            }
+        }
+        if (nearest)
+            grabbed = nearest;
+    }
+    return grabbed;
+}
 
-void FrameLayer::poseTouchEnded() {}
+bool FrameLayer::poseTouchBegan(const TouchPtr& touch, Point p, const TouchSet&) {
+    // While playing, the frame on the stage is not the one the user looks at: the touch
+    // neither grabs a joint nor falls through to move the figure.
+    if (playing())
+        return true;
+    if (Joint* joint = jointAt(p)) {
+        // Before selecting: a colour command re-populates the stage, which drops a held joint.
+        applyPendingColor(editingHuman_.get());
+        select(std::static_pointer_cast<CCSprite>(joint->shared_from_this()), p, touch);
+        // The handle stays hidden but follows the joint: lifting the finger on it keeps the
+        // joint and re-centres the camera.
+        hideHandle();
+        return true;
+    }
+    if (movingSprite_ || touch->tapCount() != 2 || izZooming_)
+        return false;
+    leavePoseEditing();
+    return true;
+}
+
+void FrameLayer::enterPoseEditing(const std::shared_ptr<Hmn>& figure) {
+    if (!figure || inZoom_ || izZooming_ || playing())
+        return;
+    // Copies of an earlier posed figure keep its tag in other frames; only this one may carry
+    // it, or a new frame would find the wrong figure.
+    auto untag = [&figure](CCNode* node) {
+        if (node->tag() == kPosedTag && node != figure.get())
+            node->setTag(0);
+    };
+    for (const auto& child : children())
+        untag(child.get());
+    if (gameController_)
+        for (const auto& frame : gameController_->animation().frames())
+            for (const auto& item : frame->sprites())
+                untag(item.get());
+    editingHuman_ = figure;
+    inZoom_ = true;
+    figure->setShowJoints(true);
+    figure->setTag(kPosedTag);
+    for (const auto& child : children())
+        if (auto* h = dynamic_cast<Hmn*>(child.get()))
+            h->setShowJoints(true);
+    beginEditHuman(poseCameraTarget(figure->body()->position()));
+    isPanning_ = false;
+}
+
+void FrameLayer::leavePoseEditing() {
+    if (!inZoom_ || izZooming_)
+        return;
+    if (movingSprite_ && movingKind_ == Kind::Joint) {
+        commitPoseGesture();
+        forgetSelection();
+    }
+    if (editingHuman_) {
+        editingHuman_->setShowJoints(false);
+        editingHuman_->setTag(0);
+    }
+    editingHuman_.reset();
+    inZoom_ = false;
+    shouldSetHmnColor_ = false;
+    for (const auto& child : children())
+        if (auto* h = dynamic_cast<Hmn*>(child.get()))
+            h->setShowJoints(false);
+    endEditHuman(Point(0, 0));
+}
+
+void FrameLayer::applyPendingColor(Hmn* figure) {
+    if (!shouldSetHmnColor_)
+        return;
+    shouldSetHmnColor_ = false;
+    if (!figure || figure->hmnColor() == hmnColorToSet_)
+        return;
+    Frame* frame = gameController_ ? gameController_->animation().currentFrame() : nullptr;
+    if (!frame || !frame->containsSprite(figure)) {
+        figure->setColorWithHmnColor(hmnColorToSet_);
+        return;
+    }
+    gameController_->pushCommand(new FigureColorCommand(
+        gameController_->animation(), frame,
+        std::static_pointer_cast<Hmn>(figure->shared_from_this()), hmnColorToSet_));
+}
+
+void FrameLayer::poseTouchEnded() {
+    Point at = movingSprite_->position();
+    if (Hmn* figure = movingKind_ == Kind::Joint ? figureOf(*movingSprite_) : nullptr)
+        at = figure->body()->position();
+    moveCameraTo(poseCameraTarget(at), true);
+}
+
+Hmn* FrameLayer::figureOf(const CCSprite& joint) {
+    const JointedSprite* limb = static_cast<const Joint&>(joint).owner();
+    return limb ? dynamic_cast<Hmn*>(limb->parent()) : nullptr;
+}
+
+void FrameLayer::openPoseGesture() {
+    Hmn* figure = figureOf(*movingSprite_);
+    if (!figure || !gameController_ || poseFigure_.get() == figure)
+        return;
+    commitPoseGesture();
+    poseFigure_ = std::static_pointer_cast<Hmn>(figure->shared_from_this());
+    poseFrame_ = gameController_->animation().currentFrame();
+    poseBefore_ = figure->pose();
+}
+
+void FrameLayer::commitPoseGesture() {
+    if (!poseFigure_)
+        return;
+    // Out of the fields first: the command re-populates the stage, which ends gestures.
+    std::shared_ptr<Hmn> figure = std::move(poseFigure_);
+    poseFigure_.reset();
+    Frame* frame = std::exchange(poseFrame_, nullptr);
+    if (!gameController_ || figure->parent() != this || !frame ||
+        !frame->containsSprite(figure.get()))
+        return;
+    const Hmn::Pose after = figure->pose();
+    if (after == poseBefore_)
+        return;
+    gameController_->pushCommand(
+        new PoseCommand(gameController_->animation(), frame, figure, poseBefore_, after));
+}
+
+void FrameLayer::beginEditHuman(Point t) {
+    izZooming_ = true;
+    isZoomingOut_ = false;
+    if (editHumanTimer_)
+        return;
+    const Point c = cameraPosition();
+    steps_ = kZoomSteps;
+    zoomStepX_ = (c.x - t.x) / kZoomSteps;
+    zoomStepY_ = (c.y - t.y) / kZoomSteps;
+    scaleStep_ = kZoomScaleChange / kZoomSteps;
+    fadeStep_ = float(kZoomFade) / kZoomSteps;
+    startZoomTimer();
+    if (gameController_)
+        gameController_->beginEditingHuman();
+}
+
+void FrameLayer::endEditHuman(Point t) {
+    izZooming_ = true;
+    isZoomingOut_ = true;
+    if (editHumanTimer_)
+        return;
+    isPanning_ = false;
+    const Point c = cameraPosition();
+    steps_ = kZoomSteps;
+    zoomStepX_ = (c.x - t.x) / kZoomSteps;
+    zoomStepY_ = (c.y - t.y) / kZoomSteps;
+    scaleStep_ = -kZoomScaleChange / kZoomSteps;
+    fadeStep_ = float(-kZoomFade / kZoomSteps);
+    startZoomTimer();
+    if (gameController_)
+        gameController_->endEditingHuman();
+}
+
+void FrameLayer::startZoomTimer() {
+    std::weak_ptr<CCNode> weak = weak_from_this();
+    editHumanTimer_ =
+        platform::Timer::scheduledTimer(kCameraStepSeconds, true, [weak](platform::Timer& t) {
+            if (auto self = std::static_pointer_cast<FrameLayer>(weak.lock()))
+                self->editHumanStep();
+            else
+                t.invalidate();
+        });
+}
+
+void FrameLayer::editHumanStep() {
+    if (!editHumanTimer_)
+        return;
+    --steps_;
+    const float s = stageScale() + scaleStep_;
+    setScale(s);
+    // Direct children only: a figure's limbs keep their opacity, so figures stay whole while
+    // the props fade. Held within 0 to 255 by fadeChildren.
+    fadeChildren(int(fadeStep_));
+    rotatingControl_->setOpacity(255);
+    rotatingControl_->setScale(1 / s);
+    const Point c = cameraPosition();
+    moveCameraTo(Point(c.x - zoomStepX_, c.y - zoomStepY_));
+    if (steps_ > 0)
+        return;
+    izZooming_ = false;
+    editHumanTimer_->invalidate();
+    editHumanTimer_.reset();
+    if (isZoomingOut_)
+        moveCameraTo(Point(0, 0));
+}
 
 bool FrameLayer::shootingTouchBegan(Point) {
     return false;

@@ -4,12 +4,13 @@
 #include "engine/CCLayer.h"
 #include "engine/CCSprite.h"
 #include "engine/CCTouch.h"
+#include "items/Hmn.h"
 
 #include <memory>
 #include <vector>
 
 class Frame;
-class Hmn;
+class Joint;
 class StageController;
 
 namespace platform {
@@ -108,6 +109,36 @@ public:
     bool inZoom() const { return inZoom_; }
     void setInZoom(bool v) { inZoom_ = v; }
     bool izZooming() const { return izZooming_; }
+    // ---- pose editing ----
+    // The tag the posed figure carries, so that it is found again in a new frame.
+    static constexpr int kPosedTag = 111;
+    // The zoom: ten steps 1/30 s apart, the scale rising by 1.8 and direct children fading by
+    // 150 in all.
+    static constexpr int kZoomSteps = 10;
+    static constexpr float kZoomScaleChange = 1.8f;
+    static constexpr int kZoomFade = 150;
+    // Where the camera looks for a figure whose body is at `body`: the body near the middle of
+    // the zoomed view.
+    static Point poseCameraTarget(Point body);
+    // Start the zoom in or out towards camera position t; while a zoom runs only the flags
+    // change.
+    void beginEditHuman(Point t);
+    void endEditHuman(Point t);
+    void editHumanStep();
+    platform::Timer* editHumanTimer() const { return editHumanTimer_.get(); }
+    bool isZoomingOut() const { return isZoomingOut_; }
+    // Leaves pose editing as a double tap away from the joints does (nothing while zooming or
+    // not posing).
+    void leavePoseEditing();
+    // A colour waiting for the next figure a touch picks or grabs.
+    hmnColor hmnColorToSet() const { return hmnColorToSet_; }
+    void setHmnColorToSet(hmnColor c) { hmnColorToSet_ = c; }
+    bool shouldSetHmnColor() const { return shouldSetHmnColor_; }
+    void setShouldSetHmnColor(bool v) { shouldSetHmnColor_ = v; }
+    // The joint of the stage's figures a touch at p grabs: in the last figure that has one
+    // under p, its nearest joint (limb order decides between equally near ones).
+    Joint* jointAt(Point p) const;
+
     bool shootingMode() const { return shootingMode_; }
     void setShootingMode(bool v) { shootingMode_ = v; }
     // A shot is running: touches only keep the count of fingers.
@@ -140,9 +171,9 @@ protected:
     void dropGesture();
 
     // ---- where pose editing and shooting join the touch phases ----
-    // A touch while posing: grabs a joint, starts a one-finger-of-two pan, or leaves posing on
-    // a double tap. True when a joint was grabbed or posing was left (item selection is then
-    // skipped).
+    // A touch while posing: grabs a joint (giving the posed figure a pending colour), or leaves
+    // posing on a double tap away from the joints (dropping it). True when it did either, or
+    // when playback runs: item selection is then skipped.
     bool poseTouchBegan(const TouchPtr& touch, Point p, const TouchSet& touches);
     // A double tap on a figure outside posing.
     void enterPoseEditing(const std::shared_ptr<Hmn>& figure);
@@ -154,6 +185,14 @@ protected:
     bool shootingTouchBegan(Point p);
     void shootingTouchMoved(const TouchSet& touches);
     void shootingTouchEnded();
+    // A joint drag: the figure's pose when the joint was grabbed, recorded as one command when
+    // the drag ends.
+    void openPoseGesture();
+    void startZoomTimer();
+    // The figure a joint belongs to (joint, its limb, the limb's parent).
+    static Hmn* figureOf(const CCSprite& joint);
+    void commitPoseGesture();
+    bool playing() const;
 
     std::shared_ptr<Hmn> editingHuman_;
     std::shared_ptr<CCSprite> movingSprite_;
@@ -172,6 +211,18 @@ protected:
     bool inZoom_ = false;
     bool izZooming_ = false;
     bool shootingMode_ = false;
+    bool isZoomingOut_ = false;
+    std::shared_ptr<platform::Timer> editHumanTimer_;
+    int steps_ = 0;
+    float zoomStepX_ = 0;
+    float zoomStepY_ = 0;
+    float scaleStep_ = 0;
+    float fadeStep_ = 0;
+    bool shouldSetHmnColor_ = false;
+    hmnColor hmnColorToSet_;
+    std::shared_ptr<Hmn> poseFigure_;
+    Frame* poseFrame_ = nullptr;
+    Hmn::Pose poseBefore_;
     std::shared_ptr<platform::Timer> shootingTimer_;
     CCSprite* shootingWeapon_ = nullptr;
 

@@ -38,6 +38,8 @@ public:
 
     // Shooting mode on or off (the fire button's action).
     virtual void switchFire() {}
+    // Playback is running: the frames shown are not the one being edited.
+    virtual bool isPlaying() const { return false; }
     // Pose editing began or ended: the editor swaps its controls.
     virtual void beginEditingHuman() {}
     virtual void endEditingHuman() {}
