@@ -4,6 +4,7 @@
 #include "engine/CCDirector.h"
 #include "engine/CCSprite.h"
 #include "items/Hmn.h"
+#include "items/Joint.h"
 #include "items/SpeechBubble.h"
 #include "stage/FrameLayer.h"
 
@@ -62,8 +63,12 @@ void StagePresenter::repopulateStage() {
     stage_.removeAllItems();
     if (const Frame* frame = animation_.currentFrame())
         frame->addSpritesToLayer(&stage_);
-    // The item a finger holds may have left the frame (an undo, a delete).
-    if (CCSprite* moving = stage_.movingSprite(); moving && moving->parent() != &stage_)
+    // The item a finger holds may have left the frame (an undo, a delete). A held joint is no
+    // child of the stage: its figure is.
+    CCNode* held = stage_.movingSprite();
+    if (auto* joint = dynamic_cast<Joint*>(held))
+        held = joint->owner() ? joint->owner()->parent() : nullptr;
+    if (stage_.movingSprite() && (!held || held->parent() != &stage_))
         stage_.frameSwitched();
 }
 
@@ -142,7 +147,10 @@ void StagePresenter::framesChanged() {
 void StagePresenter::itemsChanged(Frame* frame) {
     if (frame == animation_.currentFrame()) {
         repopulateStage();
-        setStageOpacity(switchOpacity(), switchOpacity());
+        // While a figure is posed the zoom has set every opacity already: an edit of the pose
+        // must not undo the fade.
+        if (!stage_.editingHuman())
+            setStageOpacity(switchOpacity(), switchOpacity());
         showBubbleLabels();
         return;
     }
