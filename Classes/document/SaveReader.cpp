@@ -458,8 +458,7 @@ SaveReader::Result SaveReader::read(const std::function<void()>& pump) {
         std::optional<QVariantMap> contents;
         if (workers) {
             std::future<std::optional<QVariantMap>>& next = ahead.front();
-            while (pump && next.wait_for(std::chrono::milliseconds(2)) != std::future_status::ready)
-                pump();
+            waitPumping(next, pump);
             contents = next.get();
             ahead.pop_front();
             prefetch();

@@ -102,8 +102,7 @@ private:
     void wait(Slot& s) {
         if (!s.job.valid())
             return;
-        while (pump_ && s.job.wait_for(std::chrono::milliseconds(2)) != std::future_status::ready)
-            pump_();
+        waitPumping(s.job, pump_);
         const QString why = s.job.get();
         s.data = QVariantMap();
         if (!why.isEmpty())

@@ -60,3 +60,10 @@ private:
     bool stopping_ = false;
     std::thread thread_; // last: starts once the rest is ready
 };
+
+// Waits for a job while the event loop keeps running: `pump` (when given) is called every few
+// milliseconds until the result is there.
+template <class T> void waitPumping(const std::future<T>& job, const std::function<void()>& pump) {
+    while (pump && job.wait_for(std::chrono::milliseconds(2)) != std::future_status::ready)
+        pump();
+}
