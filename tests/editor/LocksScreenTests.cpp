@@ -1,13 +1,13 @@
 #include "EditorFixture.h"
 #include "editor/ItemsLockController.h"
 #include "engine/CCDirector.h"
-#include "platform/widgets/SceneView.h"
 #include "items/BoundingSprite.h"
 #include "items/Bullet.h"
 #include "items/Hmn.h"
 #include "items/Knife.h"
 #include "items/SpeechBubble.h"
 #include "items/Tree.h"
+#include "platform/widgets/SceneView.h"
 
 #include <QListWidget>
 #include <QTest>
