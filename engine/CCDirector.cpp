@@ -1,5 +1,6 @@
 #include "engine/CCDirector.h"
 
+#include "base/Screen.h"
 #include "engine/CCScheduler.h"
 #include "engine/CCTextureCache.h"
 #include "engine/Renderer.h"
@@ -16,7 +17,7 @@ CCDirector& CCDirector::sharedDirector() {
 CCDirector::CCDirector() = default;
 
 Size CCDirector::winSize() const {
-    const Size s = view_ ? view_->surfaceSize() : Size(480, 320);
+    const Size s = view_ ? view_->surfaceSize() : Size(kScreenWidth, kScreenHeight);
     if (deviceOrientation_ == kCCDeviceOrientationLandscapeLeft ||
         deviceOrientation_ == kCCDeviceOrientationLandscapeRight)
         return Size(s.height, s.width);
@@ -29,7 +30,7 @@ Size CCDirector::winSizeInPixels() const {
 }
 
 Point CCDirector::convertToGL(Point p) const {
-    const Size s = view_ ? view_->surfaceSize() : Size(480, 320);
+    const Size s = view_ ? view_->surfaceSize() : Size(kScreenWidth, kScreenHeight);
     switch (deviceOrientation_) {
     case kCCDeviceOrientationPortraitUpsideDown:
         return Point(s.width - p.x, p.y);
@@ -43,7 +44,7 @@ Point CCDirector::convertToGL(Point p) const {
 }
 
 Point CCDirector::convertToUI(Point g) const {
-    const Size s = view_ ? view_->surfaceSize() : Size(480, 320);
+    const Size s = view_ ? view_->surfaceSize() : Size(kScreenWidth, kScreenHeight);
     switch (deviceOrientation_) {
     case kCCDeviceOrientationPortraitUpsideDown:
         return Point(s.width - g.x, g.y);

@@ -1,5 +1,6 @@
 #include "editor/SpeechBubbleEditController.h"
 
+#include "base/Screen.h"
 #include "engine/CCDirector.h"
 #include "items/SpeechBubble.h"
 
@@ -16,7 +17,7 @@ SpeechBubbleEditController::SpeechBubbleEditController(QObject* parent)
 void SpeechBubbleEditController::loadView() {
     auto* root = new QWidget;
     root->setObjectName(QStringLiteral("bubbleScreen"));
-    root->resize(480, 320);
+    root->resize(kScreenWidth, kScreenHeight);
     auto* layout = new QVBoxLayout(root);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/Screen.h"
 #include "engine/CCDirector.h"
 #include "engine/CCTouch.h"
 
@@ -13,7 +14,8 @@
 // parallel (two-finger pan).
 class SceneView : public QWidget, public CCDrawingSurface {
 public:
-    explicit SceneView(QWidget* parent = nullptr, Size pointSize = Size(480, 320));
+    explicit SceneView(QWidget* parent = nullptr,
+                       Size pointSize = Size(kScreenWidth, kScreenHeight));
     ~SceneView() override;
 
     Size surfaceSize() const override { return size_; }

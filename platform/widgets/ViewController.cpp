@@ -1,5 +1,6 @@
 #include "platform/widgets/ViewController.h"
 
+#include "base/Screen.h"
 #include "platform/widgets/ViewAnimation.h"
 
 #include <QWidget>
@@ -32,7 +33,7 @@ QWidget* ViewController::view() {
 
 void ViewController::loadView() {
     auto* v = new QWidget;
-    v->resize(480, 320);
+    v->resize(kScreenWidth, kScreenHeight);
     setView(v);
 }
 

@@ -1,5 +1,6 @@
 #include "platform/widgets/Window.h"
 
+#include "base/Screen.h"
 #include "platform/widgets/ViewController.h"
 
 #include <QHBoxLayout>
@@ -126,7 +127,7 @@ private:
 } // namespace
 
 Window::Window(QWidget* parent) : QWidget(parent) {
-    setFixedSize(480, 320);
+    setFixedSize(kScreenWidth, kScreenHeight);
     setWindowTitle(QStringLiteral("Kelvora"));
     AlertView::setPresenter(this);
 }
