@@ -71,19 +71,8 @@ void ItemsLockController::loadView() {
 }
 
 bool ItemsLockController::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::KeyPress)
-        return false;
-    const int key = static_cast<QKeyEvent*>(event)->key();
-    if (key == Qt::Key_Escape) {
-        done();
-        return true;
-    }
-    if (watched == tableView_ &&
-        (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter)) {
-        selectRow(tableView_->currentRow());
-        return true;
-    }
-    return false;
+    return ListScreen::handleKey(
+        watched, event, tableView_, [this] { done(); }, [this](int row) { selectRow(row); });
 }
 
 void ItemsLockController::reloadData() {

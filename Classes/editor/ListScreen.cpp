@@ -3,6 +3,7 @@
 #include "base/Screen.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -43,4 +44,22 @@ ListScreen ListScreen::make(const QString& name, const QString& title) {
     s.list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     layout->addWidget(s.list, 1);
     return s;
+}
+
+bool ListScreen::handleKey(QObject* watched, QEvent* event, QListWidget* list,
+                           const std::function<void()>& done,
+                           const std::function<void(int row)>& select) {
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Escape) {
+        done();
+        return true;
+    }
+    if (watched == list &&
+        (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter)) {
+        select(list->currentRow());
+        return true;
+    }
+    return false;
 }

@@ -63,20 +63,8 @@ void SoundsController::loadView() {
 }
 
 bool SoundsController::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::KeyPress)
-        return false;
-    const int key = static_cast<QKeyEvent*>(event)->key();
-    if (key == Qt::Key_Escape) {
-        done();
-        return true;
-    }
-    // Space or Return ticks the row the arrow keys are on, as a click would.
-    if (watched == tableView_ &&
-        (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter)) {
-        selectRow(tableView_->currentRow());
-        return true;
-    }
-    return false;
+    return ListScreen::handleKey(
+        watched, event, tableView_, [this] { done(); }, [this](int row) { selectRow(row); });
 }
 
 int SoundsController::numberOfRows() const {

@@ -29,6 +29,16 @@ protected:
         QTest::mouseClick(gvc->actions().button(id), Qt::LeftButton);
         run(0.3f);
     }
+    // A mouse drag from (240, 30) to (330, 30) in the view, as a hand would make it.
+    static void dragAcross(QWidget* view) {
+        QTest::mousePress(view, Qt::LeftButton, {}, QPoint(240, 30));
+        for (int x = 250; x <= 330; x += 10) {
+            QMouseEvent move(QEvent::MouseMove, QPointF(x, 30), view->mapToGlobal(QPointF(x, 30)),
+                             Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(view, &move);
+        }
+        QTest::mouseRelease(view, Qt::LeftButton, {}, QPoint(330, 30));
+    }
     // Clicks a palette entry where the stage shows it.
     void clickEntry(CCScrollView* palette, TapingSprite* entry) {
         palette->setContentOffset(Point(240 - entry->position().x, 0));
@@ -106,25 +116,13 @@ TEST_F(AddingItemsTest, DraggingAShownPaletteLeavesTheStageBelowAlone) {
     gvc->addSprite(b);
     click(EditorActions::Objects);
     QWidget* view = gvc->sceneView();
-    QTest::mousePress(view, Qt::LeftButton, {}, QPoint(240, 30));
-    for (int x = 250; x <= 330; x += 10) {
-        QMouseEvent move(QEvent::MouseMove, QPointF(x, 30), view->mapToGlobal(QPointF(x, 30)),
-                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(view, &move);
-    }
-    QTest::mouseRelease(view, Qt::LeftButton, {}, QPoint(330, 30));
+    dragAcross(view);
     EXPECT_EQ(b->position(), Point(240, 290));
     EXPECT_EQ(gvc->frameLayer()->selectedItem(), nullptr);
     EXPECT_EQ(gvc->animation().undoStack().count(), 1); // only the add
     // The same drag with the palette hidden moves the box.
     click(EditorActions::Objects);
-    QTest::mousePress(view, Qt::LeftButton, {}, QPoint(240, 30));
-    for (int x = 250; x <= 330; x += 10) {
-        QMouseEvent move(QEvent::MouseMove, QPointF(x, 30), view->mapToGlobal(QPointF(x, 30)),
-                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(view, &move);
-    }
-    QTest::mouseRelease(view, Qt::LeftButton, {}, QPoint(330, 30));
+    dragAcross(view);
     EXPECT_EQ(b->position(), Point(330, 290));
 }
 
