@@ -490,15 +490,7 @@ void FrameLayer::moveCameraTo(Point p, bool animated) {
     cameraStepX_ = (c.x - p.x) / kCameraSteps;
     cameraStepY_ = (c.y - p.y) / kCameraSteps;
     cameraTarget_ = p;
-    // The timer must not keep a stage alive that its editor let go of.
-    std::weak_ptr<CCNode> weak = weak_from_this();
-    moveCameraTimer_ =
-        platform::Timer::scheduledTimer(kCameraStepSeconds, true, [weak](platform::Timer& t) {
-            if (auto self = std::static_pointer_cast<FrameLayer>(weak.lock()))
-                self->moveCameraStep();
-            else
-                t.invalidate();
-        });
+    moveCameraTimer_ = stepTimer(&FrameLayer::moveCameraStep);
 }
 
 void FrameLayer::moveCameraStep() {
@@ -726,11 +718,16 @@ void FrameLayer::endEditHuman(Point t) {
 }
 
 void FrameLayer::startZoomTimer() {
+    editHumanTimer_ = stepTimer(&FrameLayer::editHumanStep);
+}
+
+std::shared_ptr<platform::Timer> FrameLayer::stepTimer(void (FrameLayer::*step)()) {
+    // The timer must not keep a stage alive that its editor let go of.
     std::weak_ptr<CCNode> weak = weak_from_this();
-    editHumanTimer_ =
-        platform::Timer::scheduledTimer(kCameraStepSeconds, true, [weak](platform::Timer& t) {
+    return platform::Timer::scheduledTimer(
+        kCameraStepSeconds, true, [weak, step](platform::Timer& t) {
             if (auto self = std::static_pointer_cast<FrameLayer>(weak.lock()))
-                self->editHumanStep();
+                (self.get()->*step)();
             else
                 t.invalidate();
         });

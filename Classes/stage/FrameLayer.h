@@ -189,6 +189,8 @@ protected:
     // the drag ends.
     void openPoseGesture();
     void startZoomTimer();
+    // A repeating timer of the camera's and the zoom's steps, holding the stage weakly.
+    std::shared_ptr<platform::Timer> stepTimer(void (FrameLayer::*step)());
     // The figure a joint belongs to (joint, its limb, the limb's parent).
     static Hmn* figureOf(const CCSprite& joint);
     void commitPoseGesture();
