@@ -10,6 +10,8 @@
 #include "items/Joint.h"
 #include "platform/Timer.h"
 
+#include "AllocationCount.h"
+
 #include <benchmark/benchmark.h>
 
 #include <atomic>
@@ -17,80 +19,6 @@
 #include <cstdlib>
 #include <new>
 #include <numbers>
-
-// Every operator new of the program is counted, so a benchmark can show that a loop allocates
-// nothing.
-namespace {
-std::atomic<long> allocations{0};
-
-void* allocate(std::size_t n) {
-    allocations.fetch_add(1, std::memory_order_relaxed);
-    return std::malloc(n ? n : 1);
-}
-
-void* allocateAligned(std::size_t n, std::align_val_t align) {
-    allocations.fetch_add(1, std::memory_order_relaxed);
-    const auto a = static_cast<std::size_t>(align);
-    return std::aligned_alloc(a, (n + a - 1) / a * a);
-}
-} // namespace
-
-void* operator new(std::size_t n) {
-    if (void* p = allocate(n))
-        return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t n) {
-    if (void* p = allocate(n))
-        return p;
-    throw std::bad_alloc();
-}
-void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
-    return allocate(n);
-}
-void* operator new[](std::size_t n, const std::nothrow_t&) noexcept {
-    return allocate(n);
-}
-void* operator new(std::size_t n, std::align_val_t a) {
-    if (void* p = allocateAligned(n, a))
-        return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t n, std::align_val_t a) {
-    if (void* p = allocateAligned(n, a))
-        return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, const std::nothrow_t&) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, const std::nothrow_t&) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::align_val_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, std::align_val_t) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t, std::align_val_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, std::size_t, std::align_val_t) noexcept {
-    std::free(p);
-}
 
 namespace {
 
@@ -163,10 +91,10 @@ void BM_TouchMoveDraggingAJoint(benchmark::State& state) {
     for (auto _ : state) {
         // Back and forth over 40 screen points.
         const float dx = float(step++ % 40) - 20;
-        const long before = allocations.load(std::memory_order_relaxed);
+        const long before = allocationCount();
         finger->moveTo(Point(at.x + dx, at.y + dx / 2));
         dispatcher.touchesMoved(touches, &event);
-        allocated += allocations.load(std::memory_order_relaxed) - before;
+        allocated += allocationCount() - before;
         benchmark::DoNotOptimize(hand->position());
     }
     state.counters["allocations"] = double(allocated);
