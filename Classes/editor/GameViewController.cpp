@@ -101,16 +101,18 @@ void GameViewController::declareActions() {
     add(A::NextFrame, "Next frame", "icon-next.png", {Qt::Key_Right},
         [this](QObject* s) { nextFrame(s); });
     add(A::Play, "Play", "icon-play.png", {Qt::Key_Space}, [this](QObject* s) { playPause(s); });
-    add(A::Speed, "Playback speed", "icon-speed.png", {},
+    add(A::Speed, "Playback speed", "icon-speed.png", {Qt::Key_S},
         [this](QObject* s) { toggleAnimationSpeedView(s); });
     add(A::DeleteFrame, "Delete frame", "icon-delete-frame.png",
         {Qt::SHIFT | Qt::Key_Delete, Qt::SHIFT | Qt::Key_Backspace},
         [this](QObject* s) { removeCurrentFrame(s); });
-    add(A::Sounds, "Frame sounds", "icon-sounds.png", {}, [this](QObject*) { showSounds(); });
+    add(A::Sounds, "Frame sounds", "icon-sounds.png", {Qt::Key_A},
+        [this](QObject*) { showSounds(); });
     add(A::Locks, "Lock items", "icon-locks.png", {Qt::Key_L}, [this](QObject*) { showLocks(); });
     add(A::Save, "Save", "icon-save.png", {Qt::CTRL | Qt::Key_S},
         [this](QObject*) { saveClicked(); });
-    add(A::Close, "Close", "icon-close.png", {}, [this](QObject* s) { close(s); });
+    add(A::Close, "Close", "icon-close.png", {Qt::CTRL | Qt::Key_W},
+        [this](QObject* s) { close(s); });
     // Not while playing: the frames on screen would change under the playback.
     add(
         A::Undo, "Undo", "icon-undo.png", {Qt::CTRL | Qt::Key_Z}, [this](QObject*) { undo(); },

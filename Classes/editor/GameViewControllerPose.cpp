@@ -68,8 +68,9 @@ void GameViewController::declarePoseActions() {
     for (int i = 0; i < kColorCount; ++i) {
         const QString name = QString::fromLatin1(kColors[size_t(i)].name);
         const QString icon = QString::fromLatin1(kColors[size_t(i)].icon);
-        add(A::Id(A::PaintColor1 + i), name, icon, Qt::Key_unknown, choose);
-        // The digits belong to the pose controls: they work only while a figure is posed.
+        // The digits pick from whichever colour buttons are on screen: the colour row while it
+        // is raised, the pose controls while a figure is posed.
+        add(A::Id(A::PaintColor1 + i), name, icon, Qt::Key(Qt::Key_1 + i), choose);
         add(A::Id(A::PoseColor1 + i), name, icon, Qt::Key(Qt::Key_1 + i), choose);
     }
     add(A::MoveLeft, QStringLiteral("Move the figure left"), QStringLiteral("arr-left.png"),

@@ -7,7 +7,11 @@
 #include "items/SpeechBubble.h"
 #include "platform/UserDefaults.h"
 #include "platform/widgets/ViewAnimation.h"
+#include "platform/widgets/Window.h"
 #include "sounds/SoundManager.h"
+
+#include <QApplication>
+#include <QTest>
 
 void EditorTest::SetUp() {
     SoundEffect::setPlayListener([this](const SoundEffect& e) { played << e.fileName(); });
@@ -73,4 +77,28 @@ void FreshHomeEditorTest::SetUp() {
 void FreshHomeEditorTest::TearDown() {
     EditorTest::TearDown();
     platform::UserDefaults::resetStandardUserDefaults();
+}
+
+void WindowedEditorTest::SetUp() {
+    FreshHomeEditorTest::SetUp();
+    window = std::make_unique<platform::Window>();
+    window->setRootViewController(gvc.get());
+    window->show();
+    QApplication::setActiveWindow(window.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+}
+
+void WindowedEditorTest::TearDown() {
+    for (const auto& a : platform::AlertView::visibleAlerts())
+        a->cancel();
+    platform::finishViewAnimations();
+    gvc->view()->setParent(nullptr);
+    window.reset();
+    FreshHomeEditorTest::TearDown();
+}
+
+void WindowedEditorTest::press(Qt::Key key, Qt::KeyboardModifiers modifiers) {
+    QWidget* focus = QApplication::focusWidget();
+    ASSERT_NE(focus, nullptr);
+    QTest::keyClick(focus, key, modifiers);
 }

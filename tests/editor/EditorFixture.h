@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor/GameViewController.h"
+#include "platform/widgets/Window.h"
 #include "sounds/SoundEffect.h"
 
 #include <QStringList>
@@ -38,4 +39,15 @@ class FreshHomeEditorTest : public EditorTest {
 protected:
     void SetUp() override;
     void TearDown() override;
+};
+
+// The same, shown in an active window, so that keys and reachability are the user's.
+class WindowedEditorTest : public FreshHomeEditorTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    // Keys go where the user's would: to the widget holding the keyboard.
+    static void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+
+    std::unique_ptr<platform::Window> window;
 };

@@ -14,34 +14,7 @@
 
 namespace {
 
-class EditorKeysTest : public FreshHomeEditorTest {
-protected:
-    void SetUp() override {
-        FreshHomeEditorTest::SetUp();
-        window = std::make_unique<platform::Window>();
-        window->setRootViewController(gvc.get());
-        window->show();
-        QApplication::setActiveWindow(window.get());
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    }
-    void TearDown() override {
-        for (const auto& a : platform::AlertView::visibleAlerts())
-            a->cancel();
-        platform::finishViewAnimations();
-        gvc->view()->setParent(nullptr);
-        window.reset();
-        FreshHomeEditorTest::TearDown();
-    }
-
-    // Keys go where the user's would: to the widget holding the keyboard.
-    static void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-        QWidget* focus = QApplication::focusWidget();
-        ASSERT_NE(focus, nullptr);
-        QTest::keyClick(focus, key, modifiers);
-    }
-
-    std::unique_ptr<platform::Window> window;
-};
+using EditorKeysTest = WindowedEditorTest;
 
 TEST_F(EditorKeysTest, FramesAreTakenSteppedAndDeletedFromTheKeyboard) {
     gvc->addSprite(box(Point(100, 100)));
