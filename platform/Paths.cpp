@@ -19,7 +19,8 @@ namespace platform {
 
 namespace {
 
-const QString kAppFolder = QStringLiteral("kelvora");
+// Where Qt puts an application named "Kelvora" of the organisation "Kelvora".
+const QString kAppFolder = QStringLiteral("Kelvora/Kelvora");
 
 QString ensureFolder(const QString& path) {
     if (!QDir().mkpath(path))
@@ -27,16 +28,9 @@ QString ensureFolder(const QString& path) {
     return path;
 }
 
-// A standard per-application location. Without an application name (no application object, or
-// main() has not named it yet) Qt would hand out the generic folder shared by every program, so
-// the program's own sub-folder is appended then.
-QString standardLocation(QStandardPaths::StandardLocation appLocation,
-                         QStandardPaths::StandardLocation genericLocation) {
-    if (!QCoreApplication::applicationName().isEmpty()) {
-        const QString path = QStandardPaths::writableLocation(appLocation);
-        if (!path.isEmpty())
-            return path;
-    }
+// The program's folder in a standard location. Fixed rather than taken from the application's
+// name, so that the command-line tools find the editor's files.
+QString standardLocation(QStandardPaths::StandardLocation genericLocation) {
     const QString base = QStandardPaths::writableLocation(genericLocation);
     if (base.isEmpty())
         return QDir::homePath() + QStringLiteral("/.") + kAppFolder;
@@ -79,17 +73,15 @@ QString documentsFolder() {
     const QString home = homeOverride();
     if (!home.isEmpty())
         return ensureFolder(home + QStringLiteral("/Documents"));
-    return ensureFolder(
-        standardLocation(QStandardPaths::AppDataLocation, QStandardPaths::GenericDataLocation) +
-        QStringLiteral("/Documents"));
+    return ensureFolder(standardLocation(QStandardPaths::GenericDataLocation) +
+                        QStringLiteral("/Documents"));
 }
 
 QString preferencesFolder() {
     const QString home = homeOverride();
     if (!home.isEmpty())
         return ensureFolder(home + QStringLiteral("/Preferences"));
-    return ensureFolder(
-        standardLocation(QStandardPaths::AppConfigLocation, QStandardPaths::GenericConfigLocation));
+    return ensureFolder(standardLocation(QStandardPaths::GenericConfigLocation));
 }
 
 QString documentPath(const QString& fileName) {

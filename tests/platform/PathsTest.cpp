@@ -53,21 +53,16 @@ TEST(Paths, WithoutOverrideUsesTheUserFolders) {
     EnvScope dataHome("XDG_DATA_HOME", data);
     EnvScope configHome("XDG_CONFIG_HOME", config);
     EXPECT_TRUE(platform::homeOverride().isEmpty());
-    const QString documents = platform::documentsFolder();
-    EXPECT_TRUE(documents.startsWith(data + "/")) << documents.toStdString();
-    EXPECT_TRUE(documents.endsWith("/Documents"));
-    EXPECT_TRUE(QFileInfo(documents).isDir());
-    const QString preferences = platform::preferencesFolder();
-    EXPECT_TRUE(preferences.startsWith(config + "/")) << preferences.toStdString();
-    EXPECT_TRUE(QFileInfo(preferences).isDir());
-
-    // Without an application name the program still gets a folder of its own.
+    // Every program of the project, whatever its name, finds the same folders.
     const QString name = QCoreApplication::applicationName();
-    QCoreApplication::setApplicationName(QString());
-    const QString unnamed = platform::documentsFolder();
+    for (const QString& program : {QString(), QStringLiteral("kelvora-inspect"), name}) {
+        QCoreApplication::setApplicationName(program);
+        EXPECT_EQ(platform::documentsFolder(), data + "/Kelvora/Kelvora/Documents");
+        EXPECT_EQ(platform::preferencesFolder(), config + "/Kelvora/Kelvora");
+    }
     QCoreApplication::setApplicationName(name);
-    EXPECT_NE(QFileInfo(unnamed).absolutePath(), data) << unnamed.toStdString();
-    EXPECT_TRUE(unnamed.startsWith(data + "/"));
+    EXPECT_TRUE(QFileInfo(platform::documentsFolder()).isDir());
+    EXPECT_TRUE(QFileInfo(platform::preferencesFolder()).isDir());
 }
 
 TEST(Paths, ResourcesHonourTheOverrideThenTheExecutable) {
