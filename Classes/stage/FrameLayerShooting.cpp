@@ -126,7 +126,7 @@ void FrameLayer::visit(Renderer& r) {
     r.pushMatrix();
     transform(r);
     r.setColor(0, 0, 1, 1);
-    r.setLineWidth(2);
+    r.setLineWidth(1);
     for (size_t i = 1; i < shootingPoints_.size(); ++i)
         r.drawLine(shootingPoints_[i - 1], shootingPoints_[i]);
     r.popMatrix();
