@@ -230,6 +230,8 @@ protected:
     // The path grows towards stage point p by the spacing rules.
     void extendShootingPath(Point p);
     void startShot();
+    // What the bullets may hit: the stage's figures and colliding props as the shot starts.
+    void watchCollisions(const Weapon& weapon, const CCNode& bullet);
     void fireExtraBullet(const CCSprite& first);
     void takeShotFrame();
     // Places and turns every bullet of the queue at this step; true when one hit something.

@@ -158,11 +158,7 @@ void FrameLayer::startShot() {
     // A bullet still on the stage from a shot that took no frame is not added again.
     weapon.performShoot();
     shootingSteps_ = float(shootingPoints_.size()) - 1;
-    checkForCollision_ = children();
-    collisionChecked_ = {&weapon, bullet.get()};
-    for (const auto& child : children())
-        if (!canBeHit(*child))
-            collisionChecked_.push_back(child.get());
+    watchCollisions(weapon, *bullet);
     Frame* frame = animation.currentFrame();
     shotFrame_ = animation.frames()[size_t(animation.currentFrameIndex())];
     shotFrameItems_.clear();
@@ -175,6 +171,14 @@ void FrameLayer::startShot() {
     pendingQuestions_ = 0;
     shootingTimer_ = stepTimer(&FrameLayer::shootingStep, kShootingStepSeconds);
     gameController_->shootingStateChanged();
+}
+
+void FrameLayer::watchCollisions(const Weapon& weapon, const CCNode& bullet) {
+    checkForCollision_ = children();
+    collisionChecked_ = {&weapon, &bullet};
+    for (const auto& child : children())
+        if (!canBeHit(*child))
+            collisionChecked_.push_back(child.get());
 }
 
 void FrameLayer::shootingStep() {

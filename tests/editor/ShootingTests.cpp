@@ -91,15 +91,6 @@ protected:
         ASSERT_EQ(alerts[0]->buttonTitleAtIndex(0), "Continue");
         alerts[0]->dismissWithClickedButtonIndex(alerts[0]->indexOfButton(button));
     }
-    // Runs the shot to its end, answering Continue; the number of questions asked.
-    int runAnsweringContinue() {
-        int questions = 0;
-        for (run(); !Alerts::visibleAlerts().empty(); run()) {
-            ++questions;
-            answer("Continue");
-        }
-        return questions;
-    }
     // The item of a frame that is the travelling bullet: a gun's Bullet, or the thrown weapon.
     static CCSprite* bulletIn(const Frame& f, bool thrown) {
         for (const auto& s : f.sprites())
@@ -151,13 +142,6 @@ TEST_F(ShootingTest, ThePathKeepsPointsFiveApartIgnoresShortMovesAndFillsLongOne
         editor->clearAllFrames();
         weapon(kGunRight, f);
     }
-    // A diagonal move of 3 by 4 is 5 long.
-    fireMode();
-    press({{0, f}});
-    move({{0, Point(f.x + 3, f.y + 4)}});
-    EXPECT_EQ(stage->shootingPoints().size(), 2u);
-    release({{0, Point(f.x + 3, f.y + 4)}});
-    run();
 }
 
 TEST_F(ShootingTest, EachStepTakesAFrameWithTheBulletTurnedAlongThePath) {
@@ -432,7 +416,8 @@ TEST_F(ShootingTest, SeveralHitsInOneStepAskOneAtATimeAndResumeOnce) {
         const int frames = frameCount();
         stage->shootingTimer()->fire();
         EXPECT_EQ(frameCount(), frames + 1);
-        EXPECT_EQ(runAnsweringContinue(), 0);
+        run();
+        EXPECT_TRUE(Alerts::visibleAlerts().empty());
         EXPECT_EQ(frameCount(), 1 + 31 - 2);
     }
 }
