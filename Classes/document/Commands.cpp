@@ -48,24 +48,38 @@ void DeleteFrameCommand::undo() {
 }
 
 ShotCommand::ShotCommand(Animation& animation, std::vector<std::shared_ptr<Frame>> frames,
-                         int firstIndex)
+                         int firstIndex, std::shared_ptr<Frame> startFrame,
+                         std::vector<std::shared_ptr<CCSprite>> startItems)
     : AnimationCommand(animation, QStringLiteral("Shot")), frames_(std::move(frames)),
-      firstIndex_(firstIndex) {}
+      firstIndex_(firstIndex), startFrame_(std::move(startFrame)),
+      startItems_(std::move(startItems)) {}
 
 void ShotCommand::redo() {
     if (!applied_) {
+        if (startFrame_)
+            for (const auto& item : startItems_)
+                startFrame_->addSprite(item);
         for (size_t i = 0; i < frames_.size(); ++i)
             animation_.insertFrame(firstIndex_ + int(i), frames_[i]);
     }
     applied_ = true;
     if (!frames_.empty())
         animation_.setCurrentFrame(frames_.back().get());
+    else
+        showItemsOf(startFrame_.get());
 }
 
 void ShotCommand::undo() {
     for (const auto& frame : frames_)
         animation_.takeFrame(animation_.indexOf(frame.get()));
     applied_ = false;
+    if (startFrame_) {
+        for (const auto& item : startItems_)
+            startFrame_->removeSprite(item.get());
+        animation_.setCurrentFrame(startFrame_.get());
+        showItemsOf(startFrame_.get());
+        return;
+    }
     animation_.setCurrentFrameAtIndex(std::max(0, firstIndex_ - 1));
 }
 

@@ -61,17 +61,22 @@ private:
     std::shared_ptr<Frame> placeholder_;
 };
 
-// A whole shot: the frames it took, one after another from `firstIndex`. The frames are
-// already in the animation when the command is pushed.
+// A whole shot: the frames it took, one after another from `firstIndex`, and the bullets it
+// put into the frame it started on (`startFrame`). All of it is already in the animation when
+// the command is pushed.
 class ShotCommand : public AnimationCommand {
 public:
-    ShotCommand(Animation& animation, std::vector<std::shared_ptr<Frame>> frames, int firstIndex);
+    ShotCommand(Animation& animation, std::vector<std::shared_ptr<Frame>> frames, int firstIndex,
+                std::shared_ptr<Frame> startFrame = nullptr,
+                std::vector<std::shared_ptr<CCSprite>> startItems = {});
     void redo() override;
     void undo() override;
 
 private:
     std::vector<std::shared_ptr<Frame>> frames_;
     int firstIndex_;
+    std::shared_ptr<Frame> startFrame_;
+    std::vector<std::shared_ptr<CCSprite>> startItems_;
     bool applied_ = true;
 };
 

@@ -49,6 +49,8 @@ public:
         MoveUp,
         MoveDown,
         LeavePose,
+        // Shooting mode on and off.
+        Fire,
         Count
     };
 

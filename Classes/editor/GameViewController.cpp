@@ -26,6 +26,9 @@ GameViewController::GameViewController(QObject* parent) : platform::ViewControll
 }
 
 GameViewController::~GameViewController() {
+    // The undo stack empties as the animation goes, after the actions and the stage: nothing
+    // may ask them what is enabled then.
+    QObject::disconnect(&animation_.undoStack(), nullptr, this, nullptr);
     if (playTimer_)
         playTimer_->invalidate();
     if (saveTimer_)
@@ -127,6 +130,7 @@ void GameViewController::declareActions() {
         [this](QObject*) { togglePaintToolbar(); });
     declareStageActions();
     declarePoseActions();
+    declareShootingActions();
 }
 
 void GameViewController::buildSpeedPanel(QWidget* root) {
@@ -239,11 +243,15 @@ void GameViewController::pushCommand(QUndoCommand* command) {
 }
 
 void GameViewController::undo() {
+    if (shotInProgress())
+        return;
     frameLayer_->frameSwitched();
     animation_.undoStack().undo();
 }
 
 void GameViewController::redo() {
+    if (shotInProgress())
+        return;
     frameLayer_->frameSwitched();
     animation_.undoStack().redo();
 }
@@ -256,6 +264,9 @@ void GameViewController::setDirty(bool dirty) {
 }
 
 void GameViewController::snap(QObject* sender) {
+    // A shot takes its own frames; one taken in between would split it.
+    if (shotInProgress())
+        return;
     frameLayer_->frameSwitched();
     if (sender && animation_.frameCount() > 0) {
         flash();
@@ -295,6 +306,8 @@ void GameViewController::noteFrameBackground(const Frame& frame, bool pictureFir
 }
 
 void GameViewController::stepToFrame(int index) {
+    if (shotInProgress())
+        return;
     frameLayer_->frameSwitched();
     // The presenter shows the frame, its onion skin, opacity and bubble text.
     if (index >= 0 && index < animation_.frameCount() && index != animation_.currentFrameIndex())
@@ -329,6 +342,8 @@ void GameViewController::setCurrentFrameAtIndex(int index) {
 }
 
 void GameViewController::removeCurrentFrame(QObject*) {
+    if (shotInProgress())
+        return;
     deleteFrameAlert_ =
         platform::AlertView::create(QStringLiteral("Delete current frame?"), QString(), this,
                                     QStringLiteral("Cancel"), {QStringLiteral("Delete")});
@@ -340,7 +355,7 @@ void GameViewController::alertViewClickedButtonAtIndex(platform::AlertView& aler
         return;
     deleteFrameAlert_.reset();
     const int current = animation_.currentFrameIndex();
-    if (index != 1 || current < 0 || current >= animation_.frameCount())
+    if (index != 1 || current < 0 || current >= animation_.frameCount() || shotInProgress())
         return;
     frameLayer_->frameSwitched();
     animation_.push(new DeleteFrameCommand(animation_, current));

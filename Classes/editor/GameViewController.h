@@ -306,4 +306,21 @@ private:
     void declarePoseActions();
     void buildPoseControls(QWidget* root);
     std::vector<QAbstractButton*> humanEditingControls_;
+
+    // ---- shooting ----
+public:
+    // The fire button: shooting mode on or off, its picture following. Nothing while a figure
+    // is posed; from the button (a sender) not while playing or while a shot is in progress.
+    void switchFire(QObject* sender);
+    void switchFire() override { switchFire(nullptr); }
+    // A shot started and has not ended: the frame commands wait for it.
+    bool shotInProgress() const { return frameLayer_ && frameLayer_->isShotInProgress(); }
+    // The collision question, one at a time; its answer goes to the stage.
+    void askToContinueFiring() override;
+    platform::AlertView* collisionAlert() const { return collisionAlert_.get(); }
+    void shootingStateChanged() override;
+
+private:
+    void declareShootingActions();
+    std::shared_ptr<platform::AlertView> collisionAlert_;
 };

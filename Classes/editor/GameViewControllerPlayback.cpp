@@ -4,6 +4,8 @@
 #include "platform/widgets/ViewAnimation.h"
 
 void GameViewController::play() {
+    if (shotInProgress())
+        return;
     frameLayer_->frameSwitched();
     toolbar_->setVisible(false);
     cameraButton()->setVisible(false);

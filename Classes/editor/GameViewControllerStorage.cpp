@@ -366,6 +366,8 @@ void GameViewController::reportLoadProblems(int saveId, bool found, const QStrin
 }
 
 void GameViewController::close(QObject*) {
+    if (shotInProgress())
+        return;
     isPresented_ = false;
     if (animation_.isDirty()) {
         auto alert = platform::AlertView::create(

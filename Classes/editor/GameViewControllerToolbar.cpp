@@ -59,9 +59,10 @@ void GameViewController::buildToolbar(QWidget* root) {
     int x = 0;
     for (EditorActions::Id id :
          {EditorActions::AddFigure, EditorActions::Objects, EditorActions::Weapons,
-          EditorActions::Basket, EditorActions::PreviousFrame, EditorActions::NextFrame,
-          EditorActions::Speed, EditorActions::DeleteFrame, EditorActions::Sounds,
-          EditorActions::Locks, EditorActions::Save, EditorActions::Undo, EditorActions::Redo}) {
+          EditorActions::Fire, EditorActions::Basket, EditorActions::PreviousFrame,
+          EditorActions::NextFrame, EditorActions::Speed, EditorActions::DeleteFrame,
+          EditorActions::Sounds, EditorActions::Locks, EditorActions::Save, EditorActions::Undo,
+          EditorActions::Redo}) {
         actions_.makeButton(
             id, buttons,
             QRect(x, (kToolbarRow - kToolbarButton) / 2, kToolbarButton, kToolbarButton));

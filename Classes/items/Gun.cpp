@@ -26,7 +26,8 @@ void Gun::performShoot() {
         return;
     bullet_->setRotation(rotation());
     bullet_->setPosition(shootingStartPoint());
-    if (parent())
+    // Still on the stage from a shot that took no frame: it is placed again, not added twice.
+    if (parent() && !bullet_->parent())
         parent()->addChild(bullet_);
 }
 

@@ -131,6 +131,9 @@ void FrameLayer::forgetSelection() {
 }
 
 void FrameLayer::frameSwitched() {
+    // A path drawn on the frame that goes would start its shot on another.
+    if (!isShotInProgress())
+        dropShootingPath();
     commitGesture();
     forgetSelection();
     firstTouch_.reset();
@@ -142,9 +145,7 @@ void FrameLayer::reset() {
         moveCameraTimer_->invalidate();
     moveCameraTimer_.reset();
     cameraSteps_ = 0;
-    if (shootingTimer_)
-        shootingTimer_->invalidate();
-    shootingTimer_.reset();
+    resetShooting();
     if (editHumanTimer_)
         editHumanTimer_->invalidate();
     editHumanTimer_.reset();
@@ -162,8 +163,6 @@ void FrameLayer::reset() {
     paletteTouches_.clear();
     editingHuman_.reset();
     inZoom_ = izZooming_ = false;
-    shootingMode_ = false;
-    shootingWeapon_ = nullptr;
     moveCameraTo(Point(0, 0));
     setScale(1);
     rotatingControl_->setScale(1);
@@ -268,7 +267,7 @@ void FrameLayer::ccTouchesBegan(const TouchSet& all, TouchEvent*) {
         return;
 
     nTouches_ += int(touches.count());
-    if (isShooting())
+    if (isShotInProgress())
         return;
     rotatingTouch_.reset();
     movingTouch_.reset();
@@ -350,7 +349,7 @@ void FrameLayer::ccTouchesBegan(const TouchSet& all, TouchEvent*) {
 void FrameLayer::ccTouchesMoved(const TouchSet& all, TouchEvent*) {
     TouchSet scratch;
     const TouchSet& touches = ownTouches(all, scratch);
-    if (touches.empty() || isShooting())
+    if (touches.empty() || isShotInProgress())
         return;
 
     if (isPanning_ && !movingSprite_) {
@@ -414,7 +413,7 @@ void FrameLayer::ccTouchesEnded(const TouchSet& all, TouchEvent*) {
         return;
 
     nTouches_ = std::max(0, nTouches_ - int(touches.count()));
-    if (isShooting())
+    if (isShotInProgress())
         return;
     if (contains(touches, firstTouch_))
         firstTouch_.reset();
@@ -721,16 +720,15 @@ void FrameLayer::startZoomTimer() {
     editHumanTimer_ = stepTimer(&FrameLayer::editHumanStep);
 }
 
-std::shared_ptr<platform::Timer> FrameLayer::stepTimer(void (FrameLayer::*step)()) {
+std::shared_ptr<platform::Timer> FrameLayer::stepTimer(void (FrameLayer::*step)(), double seconds) {
     // The timer must not keep a stage alive that its editor let go of.
     std::weak_ptr<CCNode> weak = weak_from_this();
-    return platform::Timer::scheduledTimer(
-        kCameraStepSeconds, true, [weak, step](platform::Timer& t) {
-            if (auto self = std::static_pointer_cast<FrameLayer>(weak.lock()))
-                (self.get()->*step)();
-            else
-                t.invalidate();
-        });
+    return platform::Timer::scheduledTimer(seconds, true, [weak, step](platform::Timer& t) {
+        if (auto self = std::static_pointer_cast<FrameLayer>(weak.lock()))
+            (self.get()->*step)();
+        else
+            t.invalidate();
+    });
 }
 
 void FrameLayer::editHumanStep() {
@@ -754,11 +752,3 @@ void FrameLayer::editHumanStep() {
     if (isZoomingOut_)
         moveCameraTo(Point(0, 0));
 }
-
-bool FrameLayer::shootingTouchBegan(Point) {
-    return false;
-}
-
-void FrameLayer::shootingTouchMoved(const TouchSet&) {}
-
-void FrameLayer::shootingTouchEnded() {}

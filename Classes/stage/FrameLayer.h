@@ -11,7 +11,9 @@
 
 class Frame;
 class Joint;
+class Renderer;
 class StageController;
+class Weapon;
 
 namespace platform {
 class Timer;
@@ -139,10 +141,50 @@ public:
     // under p, its nearest joint (limb order decides between equally near ones).
     Joint* jointAt(Point p) const;
 
+    // ---- shooting ----
+    // Tags that find the bullets again in every new frame: the first, then one per extra
+    // bullet of a machine rifle (778 + bullets already fired).
+    static constexpr int kBulletTag = 777;
+    static constexpr int kExtraBulletTag = 778;
+    // A machine rifle adds a bullet every 7th step while fewer than 5 fly; later bullets trail
+    // the one before by as many path points.
+    static constexpr int kExtraBulletEvery = 7;
+    static constexpr int kMaxBullets = 5;
+    static constexpr double kShootingStepSeconds = 1.0 / 60;
+    // Path points lie 5 apart; a move of 7 or less is too short to count.
+    static constexpr float kPathSpacing = 5;
+    static constexpr float kPathSpacingSlack = 0.5f;
+    static constexpr float kShortestFilledMove = 7;
+    static constexpr int kShurikenTurn = 15;
+
     bool shootingMode() const { return shootingMode_; }
-    void setShootingMode(bool v) { shootingMode_ = v; }
+    // Switching on drops the selection (touches pick weapons now); switching off drops a path
+    // being drawn.
+    void setShootingMode(bool v);
     // A shot is running: touches only keep the count of fingers.
     bool isShooting() const { return shootingTimer_ != nullptr; }
+    // A shot started and has not ended: running, or waiting for the answer to a collision.
+    // Frame commands must wait for it.
+    bool isShotInProgress() const { return shotFrame_ != nullptr; }
+    // The weapon whose path is drawn or whose shot runs, held until the shot ends.
+    Weapon* shootingWeapon() const { return shootingWeapon_.get(); }
+    const std::vector<Point>& shootingPoints() const { return shootingPoints_; }
+    float shootingSteps() const { return shootingSteps_; }
+    platform::Timer* shootingTimer() const { return shootingTimer_.get(); }
+    // The bullets fired in this shot, in firing order (only their tags are used after the
+    // first step).
+    const std::vector<std::shared_ptr<CCSprite>>& bulletsQueue() const { return bulletsQueue_; }
+    // One step of the running shot: a new frame with every bullet one path point further.
+    void shootingStep();
+    // The answer to a collision question: 0 goes on, anything else stops the shot.
+    void alertViewClickedButtonAtIndex(int index);
+    // Questions still to be asked for the hits of the last step (the one shown included).
+    int pendingCollisionQuestions() const { return pendingQuestions_; }
+    // The turn that points a picture facing right from p0 to p1, in the engine's clockwise
+    // degrees, from the whole-point differences (360 rightwards, 270 up, -270 down, 180 left).
+    static float bulletAngle(Point p0, Point p1);
+    // The path drawn over the items while it is being drawn.
+    void visit(Renderer& r) override;
 
     CCNode* backgroundLayer() const { return backgroundLayer_; }
     void setBackgroundLayer(CCNode* layer) { backgroundLayer_ = layer; }
@@ -185,12 +227,32 @@ protected:
     bool shootingTouchBegan(Point p);
     void shootingTouchMoved(const TouchSet& touches);
     void shootingTouchEnded();
+    // The path grows towards stage point p by the spacing rules.
+    void extendShootingPath(Point p);
+    void startShot();
+    // What the bullets may hit: the stage's figures and colliding props as the shot starts.
+    void watchCollisions(const Weapon& weapon, const CCNode& bullet);
+    void fireExtraBullet(const CCSprite& first);
+    void takeShotFrame();
+    // Places and turns every bullet of the queue at this step; true when one hit something.
+    bool moveBullets();
+    bool testCollisions(const CCSprite& bullet);
+    void askNextCollisionQuestion();
+    // The shot ends: the frames it took become one undoable step and the state is cleared;
+    // at the end of its path (or without a bullet) the mode goes off.
+    void endShot(bool switchOff);
+    // Back to "mode on, no weapon": the path and the held weapon go.
+    void dropShootingPath();
+    // Mode off and every trace of a shot gone, unrecorded (the animation is being replaced).
+    void resetShooting();
     // A joint drag: the figure's pose when the joint was grabbed, recorded as one command when
     // the drag ends.
     void openPoseGesture();
     void startZoomTimer();
-    // A repeating timer of the camera's and the zoom's steps, holding the stage weakly.
-    std::shared_ptr<platform::Timer> stepTimer(void (FrameLayer::*step)());
+    // A repeating timer of the camera's, the zoom's and the shot's steps, holding the stage
+    // weakly.
+    std::shared_ptr<platform::Timer> stepTimer(void (FrameLayer::*step)(),
+                                               double seconds = kCameraStepSeconds);
     // The figure a joint belongs to (joint, its limb, the limb's parent).
     static Hmn* figureOf(const CCSprite& joint);
     void commitPoseGesture();
@@ -226,7 +288,21 @@ protected:
     Frame* poseFrame_ = nullptr;
     Hmn::Pose poseBefore_;
     std::shared_ptr<platform::Timer> shootingTimer_;
-    CCSprite* shootingWeapon_ = nullptr;
+    std::shared_ptr<Weapon> shootingWeapon_;
+    std::vector<Point> shootingPoints_;
+    Point lastShootingPoint_;
+    float bulletStepX_ = 0;
+    float bulletStepY_ = 0;
+    float shootingSteps_ = 0;
+    std::vector<std::shared_ptr<CCSprite>> bulletsQueue_;
+    std::vector<std::shared_ptr<CCNode>> checkForCollision_;
+    std::vector<const CCNode*> collisionChecked_;
+    int pendingQuestions_ = 0;
+    // The frame the shot started on (set exactly while a shot is in progress), the bullets it
+    // gave that frame, and the frames the shot took.
+    std::shared_ptr<Frame> shotFrame_;
+    std::vector<std::shared_ptr<CCSprite>> shotFrameItems_;
+    std::vector<std::shared_ptr<Frame>> shotFrames_;
 
     std::shared_ptr<platform::Timer> moveCameraTimer_;
     int cameraSteps_ = 0;

@@ -38,6 +38,12 @@ public:
 
     // Shooting mode on or off (the fire button's action).
     virtual void switchFire() {}
+    // Asks "Collision detected" / "Continue firing sequence?" with the buttons "Continue"
+    // (index 0) and "Stop" (1); the answer goes to the stage's alertViewClickedButtonAtIndex.
+    // The stage asks again only once the last question has been answered.
+    virtual void askToContinueFiring() {}
+    // A shot started or ended, or the mode changed: what the editor allows may change.
+    virtual void shootingStateChanged() {}
     // Playback is running: the frames shown are not the one being edited.
     virtual bool isPlaying() const { return false; }
     // Pose editing began or ended: the editor swaps its controls.
