@@ -119,26 +119,32 @@ shot sound-ticked
 click 858 40
 sleep 0.6
 
-# A gun from the weapons palette, fired upwards along a drawn path (F); the shot's frames are
-# then undone in one step.
-frames_before_shot=4
+# A gun from the weapons palette (the first gun), fired up and to the right along a path drawn
+# from its muzzle (F turns shooting on), clear of the figure and the box. The shot takes a frame
+# per step of the path; it is saved (the name is asked the first time), and then undone in one
+# step.
 key w
 shot weapons-palette
-click 76 64
+click 458 65
 key w
 key f
 shot fire-mode
-xdotool mousemove 236 440 mousedown 1
-for i in $(seq 1 30); do
-    xdotool mousemove 236 $((440 - i * 10))
+xdotool mousemove 233 432 mousedown 1
+for i in $(seq 1 50); do
+    xdotool mousemove $((233 + i * 10)) $((432 - i * 8))
     sleep 0.02
 done
 shot path-drawn 0.1
 xdotool mouseup 1
 shot in-flight 0.3
-sleep 2
+sleep 3
 shot shot-done
-key f
+key ctrl+s
+shot save-prompt
+xdotool type --delay 40 First
+key Return
+sleep 1.5
+"$inspect" show 1 --compact >"$shots/save-with-shot.json" 2>/dev/null || fail "no save 1"
 key ctrl+z
 shot shot-undone
 
@@ -148,26 +154,29 @@ key space
 shot playing 0.5
 sleep 2
 
-# Save under a name (Ctrl+S, type, Return), then close (Ctrl+W).
+# Save again (under the same name, without asking), then close (Ctrl+W).
 key ctrl+s
-shot save-prompt
-xdotool type --delay 40 First
-key Return
 shot saved 1.5
 key ctrl+w
 shot closed 1
 
 # What was saved.
 "$inspect" show 1 --compact >"$shots/save.json" 2>/dev/null || fail "no save 1"
-python3 - "$shots/save.json" "$frames_before_shot" <<'EOF'
+python3 - "$shots/save.json" "$shots/save-with-shot.json" <<'EOF'
 import json, sys
 save = json.load(open(sys.argv[1]))
+shot = json.load(open(sys.argv[2]))
 frames = save["frames"]
-want = int(sys.argv[2])
+want = 4
 problems = []
 def check(ok, what):
     if not ok:
         problems.append(what)
+# The shot's frames follow the fourth, a bullet in each.
+shot_frames = shot["frames"][want:]
+check(len(shot_frames) >= 10, f"the shot took frames, got {len(shot_frames)}")
+check(all(any(it["class"] == "Bullet" for it in f["items"]) for f in shot_frames),
+      "every frame of the shot has its bullet")
 check(save["saveName"] == "First", "name is First")
 check(len(frames) == want, f"{want} frames (the undone shot left none), got {len(frames)}")
 xs = []
