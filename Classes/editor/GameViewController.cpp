@@ -248,7 +248,7 @@ void GameViewController::redo() {
 
 void GameViewController::setDirty(bool dirty) {
     if (dirty)
-        animation_.saveFailed();
+        animation_.markDirty();
     else
         animation_.undoStack().setClean();
 }

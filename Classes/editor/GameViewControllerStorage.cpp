@@ -180,6 +180,8 @@ bool GameViewController::saveInBackgroundWithId(int saveId) {
     // Closed, loaded or started anew meanwhile: the animation saved is no longer this one.
     if (!ok && generation == generation_)
         animation_.saveFailed();
+    else if (ok && generation == generation_)
+        animation_.saveSucceeded(writer.savedState());
     if (ok)
         reportedSaveFailure_.clear();
     else
