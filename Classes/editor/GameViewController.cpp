@@ -179,6 +179,9 @@ void GameViewController::buildStoragePanels(QWidget* root) {
 bool GameViewController::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress || !isViewLoaded() || watched != view())
         return false;
+    // No key acts on an animation whose frames are still being read.
+    if (loadingFrames_)
+        return true;
     const auto* key = static_cast<QKeyEvent*>(event);
     const QKeyCombination pressed(key->modifiers() & ~Qt::KeypadModifier, Qt::Key(key->key()));
     return actions_.handleKey(pressed);
