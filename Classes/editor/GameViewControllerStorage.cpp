@@ -3,6 +3,7 @@
 #include "editor/GameViewController.h"
 
 #include "document/SaveFiles.h"
+#include "document/SaveFormat.h"
 #include "document/SaveReader.h"
 #include "document/SaveSnapshot.h"
 #include "document/SaveWriter.h"
@@ -288,10 +289,12 @@ void GameViewController::showLoadProgress(int read, int expected) {
     if (!label)
         return;
     if (read == 0) {
+        loadingView_->setProperty("strip", false);
+        loadingView_->setStyleSheet(
+            QStringLiteral("#loadingView { background: rgba(0, 0, 0, 150); }"
+                           "QLabel { color: white; font-size: 18px; }"));
         loadingView_->setGeometry(0, 0, kScreenWidth, kScreenHeight);
-        loadingView_->setAttribute(Qt::WA_TranslucentBackground, false);
         label->setGeometry(0, 0, kScreenWidth, kScreenHeight);
-        label->setStyleSheet(QString());
         label->setText(QStringLiteral("Loading\u2026"));
         return;
     }
@@ -333,9 +336,6 @@ void GameViewController::loadWithId(int saveId) {
     view();
     isSaveInProgress_ = true;
     ++generation_;
-    loadingView_->setProperty("strip", false);
-    loadingView_->setStyleSheet(QStringLiteral("#loadingView { background: rgba(0, 0, 0, 150); }"
-                                               "QLabel { color: white; font-size: 18px; }"));
     showLoadProgress(0, 0);
     loadingView_->show();
     loadingView_->raise();
@@ -381,7 +381,7 @@ void GameViewController::loadWithId(int saveId) {
             presenter_->setFollowing(true);
         }
         if (read == 1 || read % kFramesPerProgressStep == 0)
-            showLoadProgress(read, sofar.totalPacks * 20);
+            showLoadProgress(read, sofar.totalPacks * saveformat::kFramesPerPack);
         return !stopLoading_;
     };
     SaveReader reader(saveId);
