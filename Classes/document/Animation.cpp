@@ -98,11 +98,18 @@ void Animation::push(QUndoCommand* command) {
 SaveSnapshot Animation::snapshotForSave() {
     SaveSnapshot s = SaveSnapshot::fromFrames(frames_, background_, customBackgroundImage_,
                                               animationSpeed_, name_);
+    s.previous = savedState_;
     undoStack_.setClean();
     return s;
+}
+
+void Animation::saveFailed() {
+    undoStack_.resetClean();
+    savedState_.reset();
 }
 
 void Animation::markUnchanged() {
     undoStack_.clear();
     undoStack_.setClean();
+    savedState_.reset();
 }

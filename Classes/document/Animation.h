@@ -86,9 +86,17 @@ public:
     // The animation as a save would write it now; from here on it counts as saved, so edits
     // made while the write runs leave it changed.
     SaveSnapshot snapshotForSave();
-    // The save of the last snapshot failed: the animation is changed until the next save.
-    void saveFailed() { undoStack_.resetClean(); }
+    // The save of the last snapshot went through and left the folder as `state` says (null:
+    // as nobody knows); the next save to the same place writes only what differs from it.
+    void saveSucceeded(std::shared_ptr<const SavedState> state) { savedState_ = std::move(state); }
+    // The save of the last snapshot failed: the animation is changed until the next save, and
+    // what the folder holds is no longer known, so that save writes everything.
+    void saveFailed();
+    // Changed since the last save, without a command (a gesture under way).
+    void markDirty() { undoStack_.resetClean(); }
+    const std::shared_ptr<const SavedState>& savedState() const { return savedState_; }
     // For loading and starting: what is there now counts as saved, and nothing can be undone.
+    // The next save writes everything: what the folder holds is not known.
     void markUnchanged();
 
 signals:
@@ -110,4 +118,5 @@ private:
     int autoSaveId_ = -1;
     QString name_;
     QUndoStack undoStack_;
+    std::shared_ptr<const SavedState> savedState_;
 };

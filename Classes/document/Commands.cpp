@@ -6,6 +6,9 @@
 #include <algorithm>
 
 void AnimationCommand::showItemsOf(Frame* frame) {
+    // Its items changed (every caller changes them): the next save writes the frame's pack.
+    if (frame)
+        frame->markChanged();
     if (frame && animation_.currentFrame() != frame)
         animation_.setCurrentFrame(frame);
     animation_.notifyItemsChanged(frame);

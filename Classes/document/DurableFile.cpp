@@ -93,7 +93,12 @@ bool syncFolder(const QString& folder, QString* error) {
 }
 
 bool moveInto(const QString& from, const QString& to, QString* error) {
-    if (::rename(nativePath(from).constData(), nativePath(to).constData()) != 0)
+    const QByteArray source = nativePath(from);
+    if (::rename(source.constData(), nativePath(to).constData()) != 0)
+        return fail(error, errno);
+    // Two names of one file: rename leaves both, and `from` must go all the same.
+    struct stat st;
+    if (::lstat(source.constData(), &st) == 0 && ::unlink(source.constData()) != 0)
         return fail(error, errno);
     return true;
 }
@@ -101,6 +106,29 @@ bool moveInto(const QString& from, const QString& to, QString* error) {
 bool removeFile(const QString& path, QString* error) {
     if (::unlink(nativePath(path).constData()) != 0 && errno != ENOENT)
         return fail(error, errno);
+    return true;
+}
+
+bool linkNewFile(const QString& from, const QString& to, QString* error) {
+    if (::link(nativePath(from).constData(), nativePath(to).constData()) == 0)
+        return true;
+    QFile source(from);
+    if (!source.open(QIODevice::ReadOnly))
+        return fail(error, errno ? errno : EIO);
+    const QByteArray bytes = source.readAll();
+    if (source.error() != QFileDevice::NoError)
+        return fail(error, EIO);
+    return writeNewFile(to, bytes, error);
+}
+
+bool stampOf(const QString& path, FileStamp* stamp) {
+    struct stat st;
+    if (::stat(nativePath(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    stamp->device = quint64(st.st_dev);
+    stamp->inode = quint64(st.st_ino);
+    stamp->size = qint64(st.st_size);
+    stamp->modifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     return true;
 }
 

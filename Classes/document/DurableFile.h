@@ -21,5 +21,20 @@ bool syncFolder(const QString& folder, QString* error);
 bool moveInto(const QString& from, const QString& to, QString* error);
 // Removes the file; a missing file is no failure.
 bool removeFile(const QString& path, QString* error);
+// Creates `to` (which must not exist) holding what `from` holds: a second name of the same file
+// where the file system allows it, else a copy. Like writeNewFile, nothing is left on failure.
+bool linkNewFile(const QString& from, const QString& to, QString* error);
+
+// What identifies a file's contents without reading them: a file replaced by renaming another
+// onto it has a new inode even when size and time agree.
+struct FileStamp {
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 size = -1;
+    qint64 modifiedNs = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+// False when there is no regular file at path.
+bool stampOf(const QString& path, FileStamp* stamp);
 
 } // namespace durable

@@ -4,6 +4,7 @@
 #include "sounds/SoundEffect.h"
 
 #include <algorithm>
+#include <atomic>
 
 QString backgroundFileForCode(int code) {
     switch (code) {
@@ -31,12 +32,15 @@ QString backgroundFileForCode(int code) {
 }
 
 void Frame::addSprite(const std::shared_ptr<CCSprite>& item) {
-    if (item && !containsSprite(item.get()))
+    if (item && !containsSprite(item.get())) {
         sprites_.push_back(item);
+        markChanged();
+    }
 }
 
 void Frame::removeSprite(const CCSprite* item) {
-    std::erase_if(sprites_, [item](const auto& s) { return s.get() == item; });
+    if (std::erase_if(sprites_, [item](const auto& s) { return s.get() == item; }))
+        markChanged();
 }
 
 void Frame::insertSprite(int index, const std::shared_ptr<CCSprite>& item) {
@@ -44,6 +48,7 @@ void Frame::insertSprite(int index, const std::shared_ptr<CCSprite>& item) {
         return;
     index = std::clamp(index, 0, int(sprites_.size()));
     sprites_.insert(sprites_.begin() + index, item);
+    markChanged();
 }
 
 int Frame::indexOfSprite(const CCSprite* item) const {
@@ -55,6 +60,7 @@ int Frame::indexOfSprite(const CCSprite* item) const {
 
 void Frame::removeAllSprites() {
     sprites_.clear();
+    markChanged();
 }
 
 bool Frame::containsSprite(const CCSprite* item) const {
@@ -63,16 +69,20 @@ bool Frame::containsSprite(const CCSprite* item) const {
 }
 
 void Frame::addSound(const std::shared_ptr<SoundEffect>& sound) {
-    if (sound && !containsSound(sound.get()))
+    if (sound && !containsSound(sound.get())) {
         sounds_.push_back(sound);
+        markChanged();
+    }
 }
 
 void Frame::removeSound(const SoundEffect* sound) {
-    std::erase_if(sounds_, [sound](const auto& s) { return s.get() == sound; });
+    if (std::erase_if(sounds_, [sound](const auto& s) { return s.get() == sound; }))
+        markChanged();
 }
 
 void Frame::removeAllSounds() {
     sounds_.clear();
+    markChanged();
 }
 
 bool Frame::containsSound(const SoundEffect* sound) const {
@@ -89,10 +99,17 @@ void Frame::setBackground(int code) {
     background_ = code;
     if (code != kCustomBackground)
         backgroundImage_ = QImage();
+    markChanged();
 }
 
 void Frame::setBackgroundImage(const QImage& image) {
     backgroundImage_ = image;
+    markChanged();
+}
+
+quint64 Frame::nextStamp() {
+    static std::atomic<quint64> last{0};
+    return ++last;
 }
 
 void Frame::addSpritesToLayer(CCNode* layer) const {

@@ -43,6 +43,7 @@ public:
     void removeAllSounds();
     void setSounds(std::vector<std::shared_ptr<SoundEffect>> sounds) {
         sounds_ = std::move(sounds);
+        markChanged();
     }
     bool containsSound(const SoundEffect* sound) const;
     // Starts every sound of the frame, in list order, without waiting.
@@ -55,6 +56,13 @@ public:
     bool hasBackgroundImage() const { return !backgroundImage_.isNull(); }
     void setBackgroundImage(const QImage& image);
 
+    // Names the frame as it is now: a new frame and every change of what a save stores (its
+    // lists and background here, its items' state by the commands that change them) take a
+    // number never used before, so an equal stamp means the same frame, unchanged. Saves use it
+    // to write only the packs whose frames changed.
+    quint64 stamp() const { return stamp_; }
+    void markChanged() { stamp_ = nextStamp(); }
+
     // Unlinks the joints of every figure of the frame, before the frame is discarded.
     void breakFigureConnections();
 
@@ -63,8 +71,11 @@ public:
     void addSpritesToLayer(CCNode* layer) const;
 
 private:
+    static quint64 nextStamp();
+
     std::vector<std::shared_ptr<CCSprite>> sprites_;
     std::vector<std::shared_ptr<SoundEffect>> sounds_;
     int background_ = 0;
     QImage backgroundImage_;
+    quint64 stamp_ = nextStamp();
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/DurableFile.h"
+
 #include <QHash>
 #include <QImage>
 #include <QString>
@@ -25,20 +27,9 @@ public:
     void clear();
 
 private:
-    // What identifies a file's contents without reading them: a file replaced by renaming
-    // another onto it has a new inode even when size and time agree.
-    struct FileStamp {
-        quint64 device = 0;
-        quint64 inode = 0;
-        qint64 size = -1;
-        qint64 modifiedNs = 0;
-        bool operator==(const FileStamp&) const = default;
-    };
-    static bool stampOf(const QString& path, FileStamp* stamp);
-
     struct Entry {
         qint64 cacheKey = 0;
-        FileStamp stamp;
+        durable::FileStamp stamp;
     };
     QHash<QString, Entry> byPath_;
     QMultiHash<qint64, QString> byKey_;

@@ -87,6 +87,28 @@ QList<Move> recordedMoves(int saveId, const QString& folder) {
     return moves;
 }
 
+// The files of save N its commit record removes once the moves are made; as untrusted as the
+// moves, so only files of this save by their plain names.
+QStringList recordedRemovals(int saveId, const QString& folder) {
+    QStringList names;
+    const auto record = platform::readPropertyList(
+        QDir(folder).filePath(commitRecordFileName(saveId)), kMaxCommitRecordBytes, folder);
+    if (!record)
+        return names;
+    const QVariant list = record->value(saveformat::kRemoves);
+    if (list.typeId() != QMetaType::QVariantList)
+        return names;
+    for (const QVariant& entry : *static_cast<const QVariantList*>(list.constData())) {
+        if (entry.typeId() != QMetaType::QString)
+            continue;
+        const QString name = entry.toString();
+        if (name != indexFileName(saveId) && isFileOfSave(saveId, name) &&
+            !name.contains(QLatin1Char('/')))
+            names.append(name);
+    }
+    return names;
+}
+
 QStringList hiddenEntries(const QString& folder) {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
 }
@@ -176,6 +198,10 @@ bool finishInterruptedSave(int saveId, const QString& folder, QString* error) {
             if (QFileInfo(from).isFile() &&
                 !durable::moveInto(from, dir.filePath(move.second), &why))
                 ok = false;
+        }
+        if (ok) {
+            for (const QString& name : recordedRemovals(saveId, folder))
+                ok &= durable::removeFile(dir.filePath(name), &why);
         }
         // The record goes only once every move is made and on disk.
         if (ok && durable::syncFolder(folder, &why))

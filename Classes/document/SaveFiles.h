@@ -37,7 +37,8 @@ bool isFramePictureName(int saveId, const QString& fileName);
 
 // An unfinished save is finished by its commit record, "save-%d.commit": written once every
 // new file of the set is on disk under a temporary name, it lists the moves that put them in
-// place, and is removed when they are done. A reader that finds it reads the new files where
+// place and the files of the previous save the new one no longer needs (removed after the
+// moves), and is removed when they are done. A reader that finds it reads the new files where
 // they still lie under their temporary names.
 QString commitRecordFileName(int saveId);
 // ".~<final name>.<token>": where a new file of the set is written before it is moved in.

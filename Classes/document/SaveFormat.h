@@ -58,6 +58,8 @@ inline const QString kBubbleClass = QStringLiteral("SpeechBubble");
 inline const QString kMoves = QStringLiteral("moves");
 inline const QString kMoveFrom = QStringLiteral("from");
 inline const QString kMoveTo = QStringLiteral("to");
+// Files of the previous save the new one no longer needs, removed after the moves.
+inline const QString kRemoves = QStringLiteral("removes");
 
 // The saves index in the user defaults.
 inline const QString kSaves = QStringLiteral("saves");

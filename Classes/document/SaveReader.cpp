@@ -298,6 +298,8 @@ void SaveReader::readFrames(const QVariantMap& pack, int version, int background
     if (!backgrounds)
         backgrounds = &none;
     for (qsizetype k = 0; k < frames->size(); ++k) {
+        if (r.stopped)
+            return;
         if (k >= kMaxFramesPerPack) {
             r.skippedFrames += int(frames->size() - k);
             break;
@@ -337,7 +339,12 @@ void SaveReader::readFrames(const QVariantMap& pack, int version, int background
             }
         }
         readRecords(*records, frame, r);
-        r.frames.push_back(std::move(frame));
+        if (!frameSink_) {
+            r.frames.push_back(std::move(frame));
+        } else if (!frameSink_(frame, r)) {
+            r.stopped = true;
+            return;
+        }
     }
 }
 
@@ -368,7 +375,8 @@ qint64 SaveReader::estimateMemory(const QVariantMap& index, const QByteArray& in
     return exact;
 }
 
-SaveReader::Result SaveReader::read(const std::function<void()>& pump) {
+SaveReader::Result SaveReader::read(const std::function<void()>& pump, FrameSink sink) {
+    frameSink_ = std::move(sink);
     Result r;
     pictures_.clear();
     pictureBytes_ = 0;
@@ -451,7 +459,7 @@ SaveReader::Result SaveReader::read(const std::function<void()>& pump) {
         ++r.unreadablePacks;
     }
 
-    for (size_t i = 0; i < packs.size(); ++i) {
+    for (size_t i = 0; i < packs.size() && !r.stopped; ++i) {
         if (pump)
             pump();
         // Each pack's dictionary lives only while its frames are made.

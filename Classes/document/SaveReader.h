@@ -59,6 +59,8 @@ public:
         // The save was not loaded at all: its items would take more memory than a load may
         // use. frames is empty; refusal says so in words for the user.
         bool refused = false;
+        // The frame sink stopped the read.
+        bool stopped = false;
         QString refusal;
         qint64 estimatedBytes = 0; // what the items were reckoned to take
 
@@ -80,8 +82,12 @@ public:
         }
     };
 
+    // Takes each frame as soon as it is read (then not kept in Result::frames), with what was
+    // read so far of the rest (meta, counts); false stops the read there.
+    using FrameSink = std::function<bool(LoadedFrame& frame, const Result& sofar)>;
+
     // Reads save N. `pump` is called before each pack and each frame.
-    Result read(const std::function<void()>& pump);
+    Result read(const std::function<void()>& pump, FrameSink sink = nullptr);
 
     // What the saves list shows: the frame count without building any item.
     struct Summary {
@@ -148,6 +154,7 @@ private:
     PictureLedger& ledger_;
     const SoundManager& sounds_;
     qint64 memoryBudget_ = kDefaultMemoryBudget;
+    FrameSink frameSink_;
     QHash<QString, QString> pending_; // final name -> temporary name of an unfinished save
     QHash<QString, QImage> pictures_; // file name -> picture, null when unreadable
     qint64 pictureBytes_ = 0;

@@ -15,7 +15,7 @@ SaveSnapshot SaveSnapshot::fromFrames(const std::vector<std::shared_ptr<Frame>>&
         if (!frame)
             continue;
         s.frames.push_back(FrameEntry{frame->sprites(), frame->sounds(), frame->background(),
-                                      frame->backgroundImage()});
+                                      frame->backgroundImage(), frame->stamp()});
     }
     return s;
 }

@@ -185,8 +185,10 @@ public:
             pump();
         const QString recordName = commitRecordFileName(saveId_);
         QString encodeError;
-        const QByteArray record =
-            platform::serializePropertyList(QVariantMap{{kMoves, records}}, &encodeError);
+        QVariantMap contents{{kMoves, records}};
+        if (!removes_.isEmpty())
+            contents.insert(kRemoves, QVariant(removes_));
+        const QByteArray record = platform::serializePropertyList(contents, &encodeError);
         if (record.isEmpty())
             fail(recordName, encodeError);
         step(QStringLiteral("write ") + recordName);
@@ -212,11 +214,24 @@ public:
                 allMoved = false;
             }
         }
+        for (const QString& name : std::as_const(removes_)) {
+            step(QStringLiteral("remove ") + name);
+            if (!durable::removeFile(path(name), &why)) {
+                qCWarning(platform::lcKelvora, "Cannot remove %s: %s", qPrintable(name),
+                          qPrintable(why));
+                allMoved = false;
+            }
+        }
         step(QStringLiteral("finish"));
         if (allMoved && durable::syncFolder(folder_, &why))
             durable::removeFile(path(recordName), &why);
         return allMoved;
     }
+
+    // A file of the previous save that the new one does not name: removed once the moves are
+    // made, as the commit record says.
+    void remove(const QString& finalName) { removes_.append(finalName); }
+    const QStringList& removals() const { return removes_; }
 
     QStringList finalNames() const {
         QStringList names;
@@ -267,114 +282,66 @@ private:
     const SaveWriter::StepHook& hook_;
     QString token_;
     std::vector<Move> moves_;
+    QStringList removes_;
     State state_ = State::Open;
 };
 
-// Where each frame's picture goes. A picture already on disk as it is (by the ledger) is not
-// written again; frames showing the same picture share one file; every other picture is written
-// to the file of its first frame's own position. A file this save rewrites is never named for a
-// picture it does not hold afterwards.
+// The picture files a save of this animation names, each with the picture it holds, and the
+// file of each frame. They follow from the animation alone, so an incremental save lands on the
+// files a full save would write: frames showing one picture share the file of the first of them
+// at its own place ("bg-N-P-K.png"); "bg-N-K.png" holds the picture of the first frame at
+// position K that has one; "bg-N.jpg" the animation's own picture.
+struct PictureTarget {
+    QString file;
+    QImage image;
+    const char* format;
+    int quality;
+};
 struct PicturePlan {
-    std::vector<QString> fileOfFrame;    // "backgroundImageFile" per frame ("" for none)
-    QHash<QString, size_t> toWrite;      // own picture file -> frame whose picture it gets
-    QHash<QString, size_t> olderToWrite; // "bg-N-K.png" -> frame, for files not there yet
+    std::vector<QString> fileOfFrame; // "backgroundImageFile" per frame ("" for none)
+    std::vector<PictureTarget> targets;
 };
 
-PicturePlan planPictures(const SaveSnapshot& snapshot, int saveId, const SaveSet& set,
-                         const PictureLedger& ledger) {
+PicturePlan planPictures(const SaveSnapshot& snapshot, int saveId) {
     PicturePlan plan;
     plan.fileOfFrame.resize(snapshot.frames.size());
-
-    struct Group {
-        qint64 key;
-        std::vector<size_t> frames;
-        QString file;
-    };
-    std::vector<Group> groups;
-    QHash<qint64, size_t> groupOfKey;
-    auto ownName = [saveId](size_t i) {
-        return framePictureFileName(saveId, int(i / kFramesPerPack), int(i % kFramesPerPack));
-    };
+    if (snapshot.background == kCustomBackground && !snapshot.customBackgroundImage.isNull())
+        plan.targets.push_back(
+            {animationPictureFileName(saveId), snapshot.customBackgroundImage, "jpg", 75});
+    QHash<qint64, QString> fileOfPicture;
+    std::array<bool, kFramesPerPack> positionTaken{};
     for (size_t i = 0; i < snapshot.frames.size(); ++i) {
         const auto& f = snapshot.frames[i];
         if (f.background != kCustomBackground || f.backgroundImage.isNull())
             continue;
         const qint64 key = f.backgroundImage.cacheKey();
-        auto it = groupOfKey.constFind(key);
-        if (it == groupOfKey.constEnd()) {
-            it = groupOfKey.insert(key, groups.size());
-            groups.push_back(Group{key, {}, QString()});
+        auto it = fileOfPicture.constFind(key);
+        if (it == fileOfPicture.constEnd()) {
+            const QString own =
+                framePictureFileName(saveId, int(i / kFramesPerPack), int(i % kFramesPerPack));
+            it = fileOfPicture.insert(key, own);
+            plan.targets.push_back({own, f.backgroundImage, "png", -1});
         }
-        groups[*it].frames.push_back(i);
-
-        const int position = int(i % kFramesPerPack);
-        const QString older = framePictureFileName(saveId, position);
-        if (!plan.olderToWrite.contains(older) && !QFileInfo::exists(set.path(older)))
-            plan.olderToWrite.insert(older, i);
-    }
-
-    // A group whose picture one of its frames' own files holds already keeps that file.
-    for (Group& g : groups) {
-        for (size_t i : g.frames) {
-            if (ledger.holds(set.path(ownName(i)), g.key)) {
-                g.file = ownName(i);
-                break;
-            }
+        plan.fileOfFrame[i] = *it;
+        if (bool& taken = positionTaken[i % kFramesPerPack]; !taken) {
+            taken = true;
+            plan.targets.push_back({framePictureFileName(saveId, int(i % kFramesPerPack)),
+                                    f.backgroundImage, "png", -1});
         }
-    }
-    // The others may use another file of this save that holds their picture, as long as this
-    // save does not write to it. Only groups left with no such file write their first frame's
-    // own file, which in turn rules that file out for the rest; repeated until nothing changes,
-    // so that pictures that merely moved (a frame inserted before them) are not written again.
-    std::vector<QStringList> candidates(groups.size());
-    for (size_t gi = 0; gi < groups.size(); ++gi) {
-        const Group& g = groups[gi];
-        if (!g.file.isEmpty())
-            continue;
-        for (const QString& path : ledger.filesOf(g.key)) {
-            const QString name = QFileInfo(path).fileName();
-            if (path == set.path(name) && isFramePictureName(saveId, name) &&
-                ledger.holds(path, g.key))
-                candidates[gi].append(name);
-        }
-    }
-    QSet<QString> written;
-    std::vector<bool> writes(groups.size(), false);
-    for (bool changed = true; changed;) {
-        changed = false;
-        for (size_t gi = 0; gi < groups.size(); ++gi) {
-            if (!groups[gi].file.isEmpty() || writes[gi])
-                continue;
-            const auto& c = candidates[gi];
-            if (std::all_of(c.begin(), c.end(),
-                            [&](const QString& n) { return written.contains(n); })) {
-                writes[gi] = true;
-                written.insert(ownName(groups[gi].frames.front()));
-                changed = true;
-            }
-        }
-    }
-    for (size_t gi = 0; gi < groups.size(); ++gi) {
-        Group& g = groups[gi];
-        if (!g.file.isEmpty())
-            continue;
-        if (writes[gi]) {
-            g.file = ownName(g.frames.front());
-            plan.toWrite.insert(g.file, g.frames.front());
-            continue;
-        }
-        for (const QString& name : candidates[gi]) {
-            if (!written.contains(name)) {
-                g.file = name;
-                break;
-            }
-        }
-    }
-    for (const Group& g : groups) {
-        for (size_t i : g.frames)
-            plan.fileOfFrame[i] = g.file;
     }
     return plan;
+}
+
+// A picture already on disk elsewhere in the folder, as the ledger knows it: the new file is
+// made from it without encoding the picture again.
+QString fileHolding(const PictureLedger& ledger, const QString& folder, qint64 key,
+                    const QString& suffix) {
+    for (const QString& path : ledger.filesOf(key)) {
+        const QFileInfo info(path);
+        if (info.absolutePath() == folder && info.suffix() == suffix && ledger.holds(path, key))
+            return path;
+    }
+    return QString();
 }
 
 // The frame record: the item dictionaries, then a sound record per sound.
@@ -412,6 +379,8 @@ SaveWriter::SaveWriter(int saveId, QString folder, PictureLedger& ledger,
 bool SaveWriter::write(const SaveSnapshot& snapshot, const std::function<void()>& pump,
                        QString* error) {
     written_.clear();
+    removed_.clear();
+    savedState_.reset();
     auto failed = [&](const QString& why) {
         qCWarning(platform::lcKelvora, "Save %d not written: %s", saveId_, qPrintable(why));
         if (error)
@@ -436,22 +405,8 @@ bool SaveWriter::write(const SaveSnapshot& snapshot, const std::function<void()>
         const SoundManager& sounds = sounds_;
         const size_t frameCount = snapshot.frames.size();
         const int totalPacks = int((frameCount + kFramesPerPack - 1) / kFramesPerPack);
-        const PicturePlan plan = planPictures(snapshot, saveId_, set, ledger);
-
-        // Pictures written by this save, to enter in the ledger once the save is in place.
-        std::vector<std::pair<QString, qint64>> newPictures;
-        // Declared after the set: destroyed first, so no job outlives the set's cleanup.
-        Pipeline pipeline(pump);
-
-        const QString animationPicture = animationPictureFileName(saveId_);
-        const QImage& custom = snapshot.customBackgroundImage;
-        if (snapshot.background == kCustomBackground && !custom.isNull() &&
-            !ledger.holds(set.path(animationPicture), custom.cacheKey())) {
-            std::vector<PictureWrite> jpg{{custom, "jpg", 75, {set.reserve(animationPicture)}}};
-            pipeline.submit(
-                [jpg = std::move(jpg)](const QVariantMap&) { return writePictures(jpg); });
-            newPictures.emplace_back(animationPicture, custom.cacheKey());
-        }
+        const int packFiles = std::max(totalPacks, 1);
+        const PicturePlan plan = planPictures(snapshot, saveId_);
 
         QVariantMap meta{{kAnimationSpeed, snapshot.animationSpeed},
                          {kBackground, snapshot.background},
@@ -461,64 +416,138 @@ bool SaveWriter::write(const SaveSnapshot& snapshot, const std::function<void()>
         if (!snapshot.name.isEmpty())
             meta.insert(kSaveName, snapshot.name);
 
-        for (int pack = 0; pack < std::max(totalPacks, 1); ++pack) {
+        // What this folder holds of the last save, when it is of this animation and the meta
+        // (in every pack) is the same: then a pack whose frames are the same frames, unchanged,
+        // with the same picture files, is left as it is. The index is always written.
+        const SavedState* previous = snapshot.previous.get();
+        if (previous &&
+            (previous->saveId != saveId_ || previous->folder != folder_ || previous->meta != meta))
+            previous = nullptr;
+        auto packUnchanged = [&](int pack) {
+            if (!previous || pack == 0 || size_t(pack) >= previous->packStamps.size())
+                return false;
+            const size_t first = size_t(pack) * kFramesPerPack;
+            const size_t end = std::min(frameCount, first + kFramesPerPack);
+            if (end != std::min(previous->frameStamps.size(), first + kFramesPerPack))
+                return false;
+            for (size_t i = first; i < end; ++i) {
+                if (snapshot.frames[i].stamp == 0 ||
+                    snapshot.frames[i].stamp != previous->frameStamps[i] ||
+                    plan.fileOfFrame[i] != previous->pictureFiles[i])
+                    return false;
+            }
+            durable::FileStamp now;
+            return durable::stampOf(set.path(packFileName(saveId_, pack)), &now) &&
+                   now == previous->packStamps[size_t(pack)];
+        };
+
+        // Pictures written by this save, to enter in the ledger once the save is in place.
+        std::vector<std::pair<QString, qint64>> newPictures;
+        // Declared after the set: destroyed first, so no job outlives the set's cleanup.
+        Pipeline pipeline(pump);
+
+        // Each picture file not on disk as it should be is made from a file that holds its
+        // picture already, or else encoded (once for every file that needs it).
+        QSet<QString> pictureFiles;
+        std::vector<PictureWrite> encodes;
+        std::vector<std::pair<QString, QString>> links; // from, to
+        for (const PictureTarget& t : plan.targets) {
+            pictureFiles.insert(t.file);
+            const qint64 key = t.image.cacheKey();
+            if (ledger.holds(set.path(t.file), key))
+                continue;
+            const QString suffix = QFileInfo(t.file).suffix();
+            const QString source = fileHolding(ledger, folder_, key, suffix);
+            const QString temp = set.reserve(t.file);
+            newPictures.emplace_back(t.file, key);
+            if (!source.isEmpty()) {
+                links.emplace_back(source, temp);
+                continue;
+            }
+            auto same = std::find_if(encodes.begin(), encodes.end(), [&](const PictureWrite& p) {
+                return p.image.cacheKey() == key && p.format == t.format;
+            });
+            if (same != encodes.end())
+                same->paths.append(temp);
+            else
+                encodes.push_back({t.image, t.format, t.quality, {temp}});
+        }
+        if (!links.empty())
+            pipeline.submit([links = std::move(links)](const QVariantMap&) {
+                QString why;
+                for (const auto& [from, to] : links)
+                    if (!durable::linkNewFile(from, to, &why))
+                        return why.isEmpty() ? QStringLiteral("A picture could not be copied")
+                                             : why;
+                return QString();
+            });
+        for (PictureWrite& p : encodes)
+            pipeline.submit([pictures = std::vector<PictureWrite>{std::move(p)}](
+                                const QVariantMap&) { return writePictures(pictures); });
+
+        for (int pack = 0; pack < packFiles; ++pack) {
             run();
+            if (packUnchanged(pack))
+                continue;
             QVariantList frames;
             QVariantList backgrounds;
-            std::vector<PictureWrite> pictures;
-
             const size_t first = size_t(pack) * kFramesPerPack;
             const size_t end = std::min(frameCount, first + kFramesPerPack);
             for (size_t i = first; i < end; ++i) {
                 run();
                 const SaveSnapshot::FrameEntry& frame = snapshot.frames[i];
                 frames.append(QVariant(frameRecord(frame, sounds))); // one element, not its items
-                if (frame.background != kCustomBackground) {
+                if (frame.background != kCustomBackground)
                     backgrounds.append(QVariantMap{{kBackground, frame.background}});
-                    continue;
-                }
-                // Named even when empty, so that a frame without a picture does not pick up
-                // the older shared file of its position.
-                const QString& file = plan.fileOfFrame[i];
-                backgrounds.append(
-                    QVariantMap{{kBackground, frame.background}, {kBackgroundImageFile, file}});
-
-                QStringList paths;
-                const qint64 key = frame.backgroundImage.cacheKey();
-                if (plan.toWrite.value(file, size_t(-1)) == i) {
-                    paths.append(set.reserve(file));
-                    newPictures.emplace_back(file, key);
-                }
-                const QString older = framePictureFileName(saveId_, int(i % kFramesPerPack));
-                if (plan.olderToWrite.value(older, size_t(-1)) == i) {
-                    paths.append(set.reserve(older));
-                    newPictures.emplace_back(older, key);
-                }
-                if (paths.isEmpty())
-                    continue;
-                // Frames sharing a picture mostly follow each other: one encoding serves them.
-                if (!pictures.empty() && pictures.back().image.cacheKey() == key)
-                    pictures.back().paths += paths;
                 else
-                    pictures.push_back({frame.backgroundImage, "png", -1, paths});
+                    // Named even when empty, so that a frame without a picture does not pick
+                    // up the older shared file of its position.
+                    backgrounds.append(QVariantMap{{kBackground, frame.background},
+                                                   {kBackgroundImageFile, plan.fileOfFrame[i]}});
             }
             const QString packPath = set.reserve(packFileName(saveId_, pack));
             pipeline.submit(
-                [pictures = std::move(pictures), packPath](const QVariantMap& contents) {
-                    const QString why = writePictures(pictures);
-                    return why.isEmpty() ? writePack(contents, packPath) : why;
-                },
+                [packPath](const QVariantMap& contents) { return writePack(contents, packPath); },
                 QVariantMap{{kFrames, frames}, {kFramesBackground, backgrounds}, {kMeta, meta}});
         }
         pipeline.finish();
 
+        // What the new save does not name goes in the same commit: packs past its last one,
+        // pictures no frame shows.
+        for (const QString& name : QDir(folder_).entryList(QDir::Files | QDir::System)) {
+            const bool stalePack = packNumber(saveId_, name) >= packFiles;
+            const bool stalePicture =
+                (isFramePictureName(saveId_, name) || name == animationPictureFileName(saveId_)) &&
+                !pictureFiles.contains(name);
+            if (stalePack || stalePicture)
+                set.remove(name);
+        }
+
         run();
         // Until every file is in place the ledger has nothing true to say about them.
-        if (set.commit(pump)) {
+        const bool inPlace = set.commit(pump);
+        for (const QString& name : set.removals())
+            ledger.forget(set.path(name));
+        if (inPlace) {
             for (const auto& [name, key] : newPictures)
                 ledger.record(key, set.path(name));
+            auto state = std::make_shared<SavedState>();
+            state->saveId = saveId_;
+            state->folder = folder_;
+            state->meta = meta;
+            state->frameStamps.reserve(frameCount);
+            for (const auto& f : snapshot.frames)
+                state->frameStamps.push_back(f.stamp);
+            state->pictureFiles = plan.fileOfFrame;
+            state->packStamps.resize(size_t(packFiles));
+            for (int pack = 0; pack < packFiles && state; ++pack)
+                if (!durable::stampOf(set.path(packFileName(saveId_, pack)),
+                                      &state->packStamps[size_t(pack)]))
+                    state.reset();
+            savedState_ = std::move(state);
         }
         written_ = set.finalNames();
+        removed_ = set.removals();
         return true;
     } catch (const WriteFailure& f) {
         return failed(f.reason);

@@ -25,7 +25,11 @@ public:
                         PictureLedger& ledger = PictureLedger::shared(),
                         const SoundManager& sounds = SoundManager::sharedSoundMgr());
 
-    // Writes the whole save set, the snapshot's name in its meta. Before it, whatever an
+    // Writes the save set, the snapshot's name in its meta. With the snapshot's previous save
+    // (of this animation, to this folder and identifier) only the index, the packs whose frames
+    // changed and the pictures not on disk yet are written, and what the new save no longer
+    // names is removed in the same commit; the folder then holds what a save of everything
+    // would leave there. Before it, whatever an
     // interrupted save of any animation left in the folder is finished or removed. `pump` runs
     // before each pack and each frame, and between the flushes of the final step, so that the event
     // loop keeps running; items are serialized when their frame is written. False with a readable
@@ -33,8 +37,13 @@ public:
     // written.
     bool write(const SaveSnapshot& snapshot, const std::function<void()>& pump, QString* error);
 
-    // The final names of the files the last successful write put in place.
+    // The final names of the files the last successful write put in place, and those it
+    // removed.
     const QStringList& writtenFiles() const { return written_; }
+    const QStringList& removedFiles() const { return removed_; }
+    // What the last successful write left in the folder, for the next save's snapshot (null
+    // when it could not tell: the next save then writes everything).
+    const std::shared_ptr<const SavedState>& savedState() const { return savedState_; }
 
     // For tests: called with a step's name before each change to the folder ("write <file>",
     // "commit", "move <file>", "finish"); returning false stops the write there as if the
@@ -48,5 +57,7 @@ private:
     PictureLedger& ledger_;
     const SoundManager& sounds_;
     QStringList written_;
+    QStringList removed_;
+    std::shared_ptr<const SavedState> savedState_;
     StepHook stepHook_;
 };

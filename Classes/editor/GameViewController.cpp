@@ -185,6 +185,9 @@ void GameViewController::buildStoragePanels(QWidget* root) {
 bool GameViewController::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress || !isViewLoaded() || watched != view())
         return false;
+    // No key acts on an animation whose frames are still being read.
+    if (loadingFrames_)
+        return true;
     const auto* key = static_cast<QKeyEvent*>(event);
     const QKeyCombination pressed(key->modifiers() & ~Qt::KeypadModifier, Qt::Key(key->key()));
     return actions_.handleKey(pressed);
@@ -258,7 +261,7 @@ void GameViewController::redo() {
 
 void GameViewController::setDirty(bool dirty) {
     if (dirty)
-        animation_.saveFailed();
+        animation_.markDirty();
     else
         animation_.undoStack().setClean();
 }

@@ -145,6 +145,13 @@ public:
     bool saveInBackgroundWithId(int saveId);
     void saveTimerTick();
     void loadWithId(int saveId);
+    // A load shows the current frame as soon as it is read and reads the rest behind it,
+    // letting the event loop run. Work that needs every frame (playback, stepping past the
+    // frames read, saving, export) goes through here: it runs at once when every frame is read,
+    // else as soon as the load ends (the load runs on this thread, so nothing can wait for it
+    // inside an event it handles).
+    void whenAllFramesRead(std::function<void()> work);
+    bool allFramesRead() const { return !loadingFrames_; }
     void close(QObject* sender);
     void doClose();
 
@@ -222,6 +229,9 @@ private:
     void armSaveTimer(double seconds);
     void reportSaveFailure(int saveId, const QString& error);
     void reportLoadProblems(int saveId, bool found, const QString& lost);
+    // The loading panel: all over the screen until the current frame is shown, then a strip
+    // that counts the frames read over the stage.
+    void showLoadProgress(int read, int expected);
     // Work that waits for the running save or load to end (a save asked for meanwhile, or
     // closing the editor), run in order as soon as it ends.
     void whenStorageIdle(std::function<void()> work);
@@ -237,6 +247,9 @@ private:
     // that a save still running for the previous one leaves the new one alone.
     int generation_ = 0;
     bool isSaveInProgress_ = false;
+    // A load is reading frames after the first; stopLoading_ ends it at the next frame.
+    bool loadingFrames_ = false;
+    bool stopLoading_ = false;
     bool isPresented_ = false;
     std::shared_ptr<platform::Timer> saveTimer_;
     std::vector<std::function<void()>> pendingStorageWork_;

@@ -3,6 +3,7 @@
 #include "editor/GameViewController.h"
 
 #include "document/SaveFiles.h"
+#include "document/SaveFormat.h"
 #include "document/SaveReader.h"
 #include "document/SaveSnapshot.h"
 #include "document/SaveWriter.h"
@@ -19,6 +20,9 @@
 #include <QLabel>
 
 namespace {
+
+// The loading panel counts the frames read in steps of this many.
+constexpr int kFramesPerProgressStep = 20;
 
 void pump() {
     platform::runLoopOnce();
@@ -180,6 +184,8 @@ bool GameViewController::saveInBackgroundWithId(int saveId) {
     // Closed, loaded or started anew meanwhile: the animation saved is no longer this one.
     if (!ok && generation == generation_)
         animation_.saveFailed();
+    else if (ok && generation == generation_)
+        animation_.saveSucceeded(writer.savedState());
     if (ok)
         reportedSaveFailure_.clear();
     else
@@ -270,25 +276,54 @@ void GameViewController::discardFrames() {
     animation_.resetFrames({});
 }
 
+void GameViewController::whenAllFramesRead(std::function<void()> work) {
+    if (!loadingFrames_) {
+        work();
+        return;
+    }
+    pendingStorageWork_.push_back(std::move(work));
+}
+
+void GameViewController::showLoadProgress(int read, int expected) {
+    auto* label = loadingView_->findChild<QLabel*>();
+    if (!label)
+        return;
+    if (read == 0) {
+        loadingView_->setProperty("strip", false);
+        loadingView_->setStyleSheet(
+            QStringLiteral("#loadingView { background: rgba(0, 0, 0, 150); }"
+                           "QLabel { color: white; font-size: 18px; }"));
+        loadingView_->setGeometry(0, 0, kScreenWidth, kScreenHeight);
+        label->setGeometry(0, 0, kScreenWidth, kScreenHeight);
+        label->setText(QStringLiteral("Loading\u2026"));
+        return;
+    }
+    // The frame shows; the panel keeps taking the touches (nothing is edited half read) and
+    // counts in a strip at the bottom.
+    if (loadingView_->property("strip").toBool() == false) {
+        loadingView_->setProperty("strip", true);
+        loadingView_->setStyleSheet(QStringLiteral("#loadingView { background: transparent; }"
+                                                   "QLabel { color: white; font-size: 14px; "
+                                                   "background: rgba(0, 0, 0, 150); }"));
+        label->setGeometry(0, kScreenHeight - 24, kScreenWidth, 24);
+        if (closeButton_)
+            closeButton_->raise();
+    }
+    label->setText(expected > read
+                       ? QStringLiteral("Loading\u2026 %1 of %2 frames").arg(read).arg(expected)
+                       : QStringLiteral("Loading\u2026 %1 frames").arg(read));
+}
+
 namespace {
 
-std::vector<std::shared_ptr<Frame>> framesOf(SaveReader::Result& r) {
-    std::vector<std::shared_ptr<Frame>> frames;
-    frames.reserve(r.frames.size());
-    for (SaveReader::LoadedFrame& lf : r.frames) {
-        auto f = std::make_shared<Frame>();
-        f->setBackground(lf.background);
-        f->setBackgroundImage(lf.backgroundImage);
-        for (auto& item : lf.items)
-            f->addSprite(item);
-        f->setSounds(std::move(lf.sounds));
-        frames.push_back(std::move(f));
-    }
-    r.frames.clear();
-    // Nothing could be read: the editor still needs a frame to work on.
-    if (frames.empty())
-        frames.push_back(std::make_shared<Frame>());
-    return frames;
+std::shared_ptr<Frame> frameOf(SaveReader::LoadedFrame& lf) {
+    auto f = std::make_shared<Frame>();
+    f->setBackground(lf.background);
+    f->setBackgroundImage(lf.backgroundImage);
+    for (auto& item : lf.items)
+        f->addSprite(item);
+    f->setSounds(std::move(lf.sounds));
+    return f;
 }
 
 } // namespace
@@ -301,7 +336,7 @@ void GameViewController::loadWithId(int saveId) {
     view();
     isSaveInProgress_ = true;
     ++generation_;
-    loadingView_->setGeometry(0, 0, kScreenWidth, kScreenHeight);
+    showLoadProgress(0, 0);
     loadingView_->show();
     loadingView_->raise();
 
@@ -310,28 +345,53 @@ void GameViewController::loadWithId(int saveId) {
     frameLayer_->frameSwitched();
     discardFrames();
 
+    // The first frame is shown as soon as it is read (loading makes the first frame current);
+    // the others are appended behind it while the event loop runs.
+    int read = 0;
+    stopLoading_ = false;
+    auto show = [&](std::vector<std::shared_ptr<Frame>> frames, const SaveReader::Result& r) {
+        if (r.versionFormat <= 3) {
+            // Older files keep one background for the whole animation.
+            animation_.setBackground(r.background);
+            if (r.background == kCustomBackground)
+                animation_.setCustomBackgroundImage(r.animationPicture);
+            presenter_->showBackground(r.background, r.animationPicture);
+        }
+        // Files without a speed play at normal speed.
+        animationSpeedSlider_->setDoubleValue(r.hasAnimationSpeed ? r.animationSpeed : 1.0);
+        presenter_->setFollowing(false);
+        animation_.resetFrames(std::move(frames), 0);
+        presenter_->setFollowing(true);
+        presenter_->repopulateStage();
+        frameLayer_->frameSwitched();
+        frameLayer_->setVisible(true);
+        shadowLayer_->removeAllChildrenWithCleanup(true);
+        if (r.versionFormat >= 4)
+            noteFrameBackground(*animation_.currentFrame(), false);
+    };
+    auto sink = [&](SaveReader::LoadedFrame& lf, const SaveReader::Result& sofar) {
+        std::shared_ptr<Frame> frame = frameOf(lf);
+        if (read++ == 0) {
+            show({frame}, sofar);
+            loadingFrames_ = true;
+        } else {
+            // After the current frame: neither the stage nor the onion skin changes.
+            presenter_->setFollowing(false);
+            animation_.insertFrame(animation_.frameCount(), std::move(frame));
+            presenter_->setFollowing(true);
+        }
+        if (read == 1 || read % kFramesPerProgressStep == 0)
+            showLoadProgress(read, sofar.totalPacks * saveformat::kFramesPerPack);
+        return !stopLoading_;
+    };
     SaveReader reader(saveId);
-    SaveReader::Result r = reader.read(pump);
-    if (r.versionFormat <= 3) {
-        // Older files keep one background for the whole animation.
-        animation_.setBackground(r.background);
-        if (r.background == kCustomBackground)
-            animation_.setCustomBackgroundImage(r.animationPicture);
-        presenter_->showBackground(r.background, r.animationPicture);
+    SaveReader::Result r = reader.read(pump, sink);
+    if (read == 0) {
+        // Nothing could be read: the editor still needs a frame to work on.
+        std::vector<std::shared_ptr<Frame>> one{std::make_shared<Frame>()};
+        show(std::move(one), r);
     }
-    // Files without a speed play at normal speed.
-    animationSpeedSlider_->setDoubleValue(r.hasAnimationSpeed ? r.animationSpeed : 1.0);
-
-    // Items go straight into their frames; the stage shows the first frame once, at the end.
-    presenter_->setFollowing(false);
-    animation_.resetFrames(framesOf(r), 0);
-    presenter_->setFollowing(true);
-    presenter_->repopulateStage();
-    frameLayer_->frameSwitched();
-    frameLayer_->setVisible(true);
-    shadowLayer_->removeAllChildrenWithCleanup(true);
-    if (r.versionFormat >= 4)
-        noteFrameBackground(*animation_.currentFrame(), false);
+    loadingFrames_ = false;
 
     loadingView_->hide();
     isSaveInProgress_ = false;
@@ -343,12 +403,18 @@ void GameViewController::loadWithId(int saveId) {
     } else {
         animation_.setName(saveNameForId(saveId));
     }
-    if (r.refused)
+    if (r.stopped) {
+        // Closed while reading: nothing is reported, and a partly read animation must never be
+        // saved over the files.
+        animation_.setCurrentSaveId(-1);
+        animation_.setAutoSaveId(-1);
+    } else if (r.refused) {
         platform::AlertView::create(QStringLiteral("Animation not loaded"), r.refusal, nullptr,
                                     QStringLiteral("OK"))
             ->show();
-    else if (!r.indexExists || !r.complete())
+    } else if (!r.indexExists || !r.complete()) {
         reportLoadProblems(saveId, r.indexExists, r.problems().join(QStringLiteral(", ")));
+    }
     runPendingStorageWork();
 }
 
@@ -381,8 +447,10 @@ void GameViewController::close(QObject*) {
 }
 
 void GameViewController::doClose() {
-    // A save still being written finishes first, with the animation as it was.
+    // A load still reading stops at the next frame; a save still being written finishes
+    // first, with the animation as it was.
     if (isSaveInProgress_) {
+        stopLoading_ = true;
         whenStorageIdle([this] { doClose(); });
         return;
     }

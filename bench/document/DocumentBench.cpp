@@ -10,6 +10,9 @@
 // which the reader's memory budget is reckoned from. BM_HostilePackPeakMemory: the peak of a
 // process loading three 8 MB packs of bare figure records, which the budget refuses.
 
+#include "document/Animation.h"
+#include "document/Commands.h"
+#include "document/Frame.h"
 #include "document/SaveFiles.h"
 #include "document/SaveReader.h"
 #include "document/SaveWriter.h"
@@ -50,6 +53,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -369,6 +373,79 @@ void BM_Save1000Frames(benchmark::State& state) {
 }
 BENCHMARK(BM_Save1000Frames)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
 
+// The fixture's frames as the editor holds them, saved whole to a folder of their own; each
+// benchmark below makes one edit, times the save that follows (which writes only what the edit
+// changed), then undoes the edit and saves again untimed.
+struct EditedAnimation {
+    Animation animation;
+    QTemporaryDir dir;
+    int filesWritten = 0;
+    EditedAnimation() {
+        const SaveSnapshot& s = fixture().animation;
+        std::vector<std::shared_ptr<Frame>> frames;
+        for (const SaveSnapshot::FrameEntry& e : s.frames) {
+            auto frame = std::make_shared<Frame>();
+            frame->setBackground(e.background);
+            for (const auto& item : e.items)
+                frame->addSprite(item);
+            frame->setSounds(e.sounds);
+            frames.push_back(frame);
+        }
+        animation.resetFrames(std::move(frames));
+        animation.setBackground(s.background);
+        animation.setAnimationSpeed(s.animationSpeed);
+        save(nullptr);
+    }
+    bool save(const std::function<void()>& pump) {
+        SaveWriter writer(kSaveId, dir.path());
+        const bool ok = writer.write(animation.snapshotForSave(), pump, nullptr);
+        animation.saveSucceeded(ok ? writer.savedState() : nullptr);
+        filesWritten = int(writer.writtenFiles().size());
+        return ok;
+    }
+};
+
+void timeSaveAfter(benchmark::State& state, const std::function<QUndoCommand*(Animation&)>& edit) {
+    static EditedAnimation a;
+    double gapMs = 0;
+    int files = 0;
+    for (auto _ : state) {
+        a.animation.push(edit(a.animation));
+        PumpClock pumps;
+        QElapsedTimer clock;
+        clock.start();
+        pumps.start();
+        if (!a.save([&] { pumps.pump(); }))
+            state.SkipWithError("the save failed");
+        state.SetIterationTime(double(clock.nsecsElapsed()) / 1e9);
+        gapMs = std::max(gapMs, pumps.finishMs());
+        files = a.filesWritten;
+        a.animation.undoStack().undo();
+        a.save(nullptr);
+    }
+    state.counters["files_written"] = files;
+    state.counters["max_pump_gap_ms"] = gapMs;
+}
+
+void BM_SaveAfterOneEditInFrame500(benchmark::State& state) {
+    timeSaveAfter(state,
+                  [](Animation& a) { return new AddItemCommand(a, a.frameAt(500), Tree::tree()); });
+}
+BENCHMARK(BM_SaveAfterOneEditInFrame500)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(1);
+
+void BM_SaveAfterFrameInsertedAt10(benchmark::State& state) {
+    timeSaveAfter(state, [](Animation& a) {
+        return new TakeFrameCommand(a, Animation::copyOfFrame(*a.frameAt(10)), 10);
+    });
+}
+BENCHMARK(BM_SaveAfterFrameInsertedAt10)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(1);
+
 // Each repetition loads the save, then has libplist alone parse the same files.
 void BM_Load1000Frames(benchmark::State& state) {
     Fixture& f = fixture();
@@ -406,6 +483,42 @@ void BM_Load1000Frames(benchmark::State& state) {
     state.counters["max_pump_gap_ms"] = gapMs;
 }
 BENCHMARK(BM_Load1000Frames)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
+
+// The load as the editor runs it: each frame taken as soon as it is read, the first shown at
+// once. first_frame_ms is when the first frame was there to show.
+void BM_LoadFirstFrameFirst(benchmark::State& state) {
+    Fixture& f = fixture();
+    double firstMs = 0;
+    double gapMs = 0;
+    for (auto _ : state) {
+        PumpClock pumps;
+        QElapsedTimer clock;
+        clock.start();
+        pumps.start();
+        std::vector<std::shared_ptr<Frame>> frames;
+        auto sink = [&](SaveReader::LoadedFrame& lf, const SaveReader::Result&) {
+            auto frame = std::make_shared<Frame>();
+            frame->setBackground(lf.background);
+            for (auto& item : lf.items)
+                frame->addSprite(item);
+            frame->setSounds(std::move(lf.sounds));
+            frames.push_back(std::move(frame));
+            if (frames.size() == 1)
+                firstMs = double(clock.nsecsElapsed()) / 1e6;
+            return true;
+        };
+        SaveReader::Result r = SaveReader(kSaveId, f.folder).read([&] { pumps.pump(); }, sink);
+        state.SetIterationTime(double(clock.nsecsElapsed()) / 1e9);
+        gapMs = std::max(gapMs, pumps.finishMs());
+        if (frames.size() != size_t(kFrames) || !r.complete())
+            state.SkipWithError("the save did not load completely");
+        for (auto& frame : frames)
+            frame->breakFigureConnections();
+    }
+    state.counters["first_frame_ms"] = firstMs;
+    state.counters["max_pump_gap_ms"] = gapMs;
+}
+BENCHMARK(BM_LoadFirstFrameFirst)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
 
 const char* const kLoadFolderVariable = "KELVORA_BENCH_LOAD_FOLDER";
 

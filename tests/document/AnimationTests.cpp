@@ -1,6 +1,7 @@
 // The animation model and its commands, without any widget: random edit sequences undone and
 // redone, saves in between, and what the stage shows after every step.
 #include "SaveTestSupport.h"
+#include "TestSupport.h"
 
 #include "document/Animation.h"
 #include "document/Commands.h"
@@ -16,10 +17,13 @@
 #include "stage/FrameLayer.h"
 #include "stage/StagePresenter.h"
 
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <cmath>
 #include <random>
+#include <unistd.h>
 
 using namespace savetest;
 
@@ -240,6 +244,97 @@ TEST_F(AnimationTest, RandomEditsUndoToTheStartRedoToTheEndAndSaveWhatWasThere) 
                 << "run " << run << ": " << where.toStdString();
         }
     }
+}
+
+// Folder copies that keep each file's identity (same inode and time), so that what the ledger and
+// the last save know of the folder stays true when it is put back.
+void linkFolder(const QString& from, const QString& to) {
+    for (const QString& name : filesIn(to))
+        QFile::remove(QDir(to).filePath(name));
+    for (const QString& name : filesIn(from))
+        ASSERT_EQ(
+            ::link(qPrintable(QDir(from).filePath(name)), qPrintable(QDir(to).filePath(name))), 0);
+}
+
+// Random edits of every kind with saves in between that write only what changed: after each
+// save the folder holds exactly the bytes a save of everything writes into an empty folder, and
+// loads as the animation; stopping a save at any of its steps, as a crash would, leaves the
+// previous save or the new one whole.
+TEST_F(AnimationTest, IncrementalSavesLeaveWhatAFullSaveWrites) {
+    std::mt19937 rng(20261219);
+    int gesture = 0;
+    int packsLeft = 0; // packs a save did not write again
+    for (int run = 0; run < 6; ++run) {
+        SCOPED_TRACE(run);
+        Stage s;
+        for (int k = 1; k < 41 + 5 * run; ++k) {
+            auto frame = std::make_shared<Frame>();
+            frame->addSprite(randomItem(rng));
+            frame->addSprite(randomItem(rng));
+            if (k % 7 == 3) {
+                frame->setBackground(kCustomBackground);
+                frame->setBackgroundImage(picture(8, 6, k % 3));
+            }
+            s.animation.insertFrame(k, frame);
+        }
+        s.animation.markUnchanged();
+        const QString folder = testsupport::makeTempDir();
+        const QString kept = testsupport::makeTempDir();
+        const int id = run + 1;
+        QJsonObject saved;
+        for (int round = 0; round < 7; ++round) {
+            SCOPED_TRACE(round);
+            for (int e = 1 + int(rng() % 5); e > 0; --e)
+                randomEdit(s, rng, gesture);
+            const QJsonObject now = s.json();
+            const SaveSnapshot snapshot = s.animation.snapshotForSave();
+            // Round 0 writes everything; one later round is stopped at each of its steps in
+            // turn, the folder put back after each, until it runs to the end.
+            const bool crashes = round == 1 + run % 7;
+            if (crashes)
+                linkFolder(folder, kept);
+            SaveWriter writer(id, folder);
+            for (int stop = 0;; ++stop) {
+                QStringList steps;
+                if (crashes)
+                    writer.setStepHook([&](const QString& step) {
+                        steps.append(step);
+                        return steps.size() <= stop;
+                    });
+                if (writer.write(snapshot, nullptr, nullptr))
+                    break;
+                ASSERT_TRUE(crashes);
+                PictureLedger scratch; // what the writer's ledger knows stays as it was
+                const SaveReader::Result r = SaveReader(id, folder, scratch).read(nullptr);
+                ASSERT_TRUE(r.complete()) << steps.join(' ');
+                // The last step named is the one refused.
+                const qsizetype commit = steps.indexOf("commit");
+                const bool committed = commit >= 0 && commit < steps.size() - 1;
+                QString where;
+                ASSERT_TRUE(sameJson(comparable(r), committed ? now : saved, &where))
+                    << qPrintable(steps.join(' ')) << ": " << qPrintable(where);
+                linkFolder(kept, folder);
+            }
+            s.animation.saveSucceeded(writer.savedState());
+            saved = now;
+            packsLeft += int(s.animation.frameCount() + 19) / 20 -
+                         int(writer.writtenFiles().filter(".plist").size());
+
+            const QString full = testsupport::makeTempDir();
+            PictureLedger fresh;
+            SaveSnapshot everything = snapshot;
+            everything.previous.reset();
+            ASSERT_TRUE(SaveWriter(id, full, fresh).write(everything, nullptr, nullptr));
+            const QString difference = sameFolders(folder, full);
+            ASSERT_TRUE(difference.isEmpty()) << qPrintable(difference);
+        }
+        QString where;
+        PictureLedger scratch;
+        ASSERT_TRUE(
+            sameJson(comparable(SaveReader(id, folder, scratch).read(nullptr)), saved, &where))
+            << qPrintable(where);
+    }
+    EXPECT_GT(packsLeft, 20);
 }
 
 TEST_F(AnimationTest, UndoingAFrameDeleteGivesBackFiguresThatDragWhole) {

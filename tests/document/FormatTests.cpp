@@ -3,9 +3,13 @@
 
 #include "SaveTestSupport.h"
 
+#include "TestSupport.h"
+#include "document/Animation.h"
+#include "document/Commands.h"
 #include "document/Frame.h"
 #include "document/SaveFiles.h"
 #include "document/SaveInspector.h"
+#include "items/Tree.h"
 #include "sounds/SoundEffect.h"
 #include "sounds/SoundManager.h"
 
@@ -109,21 +113,55 @@ TEST_F(SaveTest, SavesWithoutPictureFileNamesLoadAsBefore) {
     ASSERT_EQ(r.frames[1].sounds.size(), 1u);
     EXPECT_EQ(r.frames[1].sounds[0]->fileName(), "Kiss.aif");
 
-    // Saving again writes no frame picture: the files they were loaded from are named instead,
-    // and stay as they were. The animation picture was never written.
+    // Saving again encodes no frame picture: each moves to the file a save of this animation
+    // names, made from the file it was loaded from (the same file where the system allows).
     const QDateTime older = QFileInfo(QDir(folder_).filePath("bg-2-0.png")).lastModified();
     SaveWriter writer(2, folder_);
     ASSERT_TRUE(writer.write(snapshotOf(r), nullptr, nullptr));
-    EXPECT_EQ(writer.writtenFiles().filter("bg-"), QStringList{"bg-2.jpg"});
+    QStringList pictures = writer.writtenFiles().filter("bg-");
+    pictures.sort();
+    EXPECT_EQ(pictures, QStringList({"bg-2-0-0.png", "bg-2-0-1.png", "bg-2.jpg"}));
     EXPECT_EQ(QFileInfo(QDir(folder_).filePath("bg-2-0.png")).lastModified(), older);
+    EXPECT_EQ(fileBytes(QDir(folder_).filePath("bg-2-0-1.png")),
+              fileBytes(QDir(folder_).filePath("bg-2-1.png")));
     const SaveReader::Result again = load(2);
-    EXPECT_EQ(again.frames[1].backgroundImageFile, "bg-2-1.png");
-    EXPECT_EQ(again.frames[20].backgroundImageFile, "bg-2-0.png");
+    EXPECT_EQ(again.frames[1].backgroundImageFile, "bg-2-0-1.png");
+    EXPECT_EQ(again.frames[20].backgroundImageFile, "bg-2-0-0.png");
     const auto index = platform::readPropertyList(QDir(folder_).filePath("save-2.plist"));
     ASSERT_TRUE(index);
     EXPECT_EQ(index->value("framesBackground").toList()[1].toMap().value("backgroundImageFile"),
-              "bg-2-1.png");
+              "bg-2-0-1.png");
     EXPECT_SAME_JSON(comparable(again), comparable(r));
+
+    // The editor goes on with it: a save after loading writes everything, then one edit of the
+    // last frame writes the index and that frame's pack only, and the folder is what a save of
+    // everything writes into an empty one.
+    Animation a;
+    std::vector<std::shared_ptr<Frame>> frames;
+    for (const SaveReader::LoadedFrame& lf : again.frames) {
+        auto f = std::make_shared<Frame>();
+        f->setBackground(lf.background);
+        f->setBackgroundImage(lf.backgroundImage);
+        for (const auto& item : lf.items)
+            f->addSprite(item);
+        f->setSounds(lf.sounds);
+        frames.push_back(f);
+    }
+    a.resetFrames(frames);
+    ASSERT_TRUE(writer.write(a.snapshotForSave(), nullptr, nullptr));
+    a.saveSucceeded(writer.savedState());
+    a.push(new AddItemCommand(a, a.frameAt(20), Tree::tree()));
+    const SaveSnapshot edited = a.snapshotForSave();
+    ASSERT_TRUE(writer.write(edited, nullptr, nullptr));
+    QStringList written = writer.writtenFiles();
+    written.sort();
+    EXPECT_EQ(written, QStringList({"save-2-pack-1.plist", "save-2.plist"}));
+    const QString empty = testsupport::makeTempDir();
+    PictureLedger fresh;
+    SaveSnapshot everything = edited;
+    everything.previous.reset();
+    ASSERT_TRUE(SaveWriter(2, empty, fresh).write(everything, nullptr, nullptr));
+    EXPECT_EQ(sameFolders(folder_, empty), QString());
 }
 
 TEST(SaveFileNames, FollowTheFormats) {

@@ -28,6 +28,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 
@@ -219,6 +220,31 @@ QStringList filesIn(const QString& folder) {
     QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
     names.sort();
     return names;
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString sameFolders(const QString& a, const QString& b) {
+    const QStringList names = filesIn(a);
+    if (names != filesIn(b))
+        return QStringLiteral("files [%1] and [%2]")
+            .arg(names.join(QLatin1Char(' ')), filesIn(b).join(QLatin1Char(' ')));
+    for (const QString& name : names) {
+        const QString pa = QDir(a).filePath(name);
+        const QString pb = QDir(b).filePath(name);
+        if (fileBytes(pa) == fileBytes(pb))
+            continue;
+        // A picture loaded from a file and encoded again may come out in other bytes.
+        if (name.endsWith(QLatin1String(".png")) &&
+            QImage(pa).convertToFormat(QImage::Format_ARGB32) ==
+                QImage(pb).convertToFormat(QImage::Format_ARGB32))
+            continue;
+        return QStringLiteral("%1 differs").arg(name);
+    }
+    return QString();
 }
 
 } // namespace savetest

@@ -52,6 +52,10 @@ bool sameJson(const QJsonValue& a, const QJsonValue& b, QString* where);
 void copyFixture(const QString& name, const QString& folder);
 // The names of the folder's files, hidden ones included.
 QStringList filesIn(const QString& folder);
+QByteArray fileBytes(const QString& path);
+// Empty when both folders hold the same files with the same bytes (PNG pictures: the same
+// pixels), else the first difference.
+QString sameFolders(const QString& a, const QString& b);
 
 } // namespace savetest
 

@@ -182,6 +182,62 @@ TEST_F(StorageTest, LoadingReplacesTheAnimationAndStartsAtTheFirstFrame) {
     EXPECT_TRUE(platform::AlertView::visibleAlerts().empty());
 }
 
+TEST_F(StorageTest, LoadingShowsTheFirstFrameAtOnceAndReadsTheRestBehindIt) {
+    makeAnimation(45);
+    gvc->saveWithName("Long", true);
+    const int id = gvc->currentSaveId();
+
+    // Looked at from the event loop the load lets run, once the first frame is read: the
+    // stage shows it, the panel counts, work that needs every frame waits for them.
+    struct Seen {
+        size_t frames = 0;
+        size_t stage = 0;
+        bool stageVisible = false;
+        bool panel = false;
+        size_t whenAll = 0;
+    } seen;
+    QTimer probe;
+    probe.setInterval(0);
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        if (seen.frames > 0 || gvc->allFramesRead())
+            return;
+        seen = {gvc->frames().size(), gvc->frameLayer()->children().size(),
+                gvc->frameLayer()->visible(), !gvc->loadingView()->isHidden(), 0};
+        gvc->whenAllFramesRead([&] { seen.whenAll = gvc->frames().size(); });
+    });
+    gvc->clearAllFrames();
+    gvc->startScene();
+    probe.start();
+    gvc->loadWithId(id);
+    EXPECT_GE(seen.frames, 1u);
+    EXPECT_LT(seen.frames, 45u);
+    EXPECT_EQ(seen.stage, 2u);
+    EXPECT_TRUE(seen.stageVisible);
+    EXPECT_TRUE(seen.panel);
+    EXPECT_EQ(seen.whenAll, 45u);
+    EXPECT_EQ(gvc->frames().size(), 45u);
+    EXPECT_TRUE(gvc->loadingView()->isHidden());
+    EXPECT_FALSE(gvc->isDirty());
+
+    // Closed while reading: the load stops at the next frame, and the editor closes.
+    probe.disconnect();
+    size_t readWhenClosed = 0;
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        if (readWhenClosed == 0 && !gvc->allFramesRead()) {
+            readWhenClosed = gvc->frames().size();
+            gvc->doClose();
+        }
+    });
+    gvc->loadWithId(id);
+    probe.stop();
+    EXPECT_GE(readWhenClosed, 1u);
+    EXPECT_LT(readWhenClosed, 45u);
+    EXPECT_TRUE(gvc->allFramesRead());
+    EXPECT_EQ(gvc->frames().size(), 1u);
+    EXPECT_EQ(gvc->currentSaveId(), -1);
+    EXPECT_TRUE(platform::AlertView::visibleAlerts().empty());
+}
+
 TEST_F(StorageTest, LoadingWhatCannotBeReadTellsTheUser) {
     // A save that does not exist: one empty frame and an explanation.
     gvc->loadWithId(42);
