@@ -49,6 +49,8 @@ public:
         MoveUp,
         MoveDown,
         LeavePose,
+        // Shell: the background chooser in its change mode.
+        ChangeBackground,
         Count
     };
 
