@@ -22,6 +22,8 @@ void AboutController::loadView() {
     webView_->setGeometry(0, shelllook::kBarHeight, page->width(),
                           page->height() - shelllook::kBarHeight);
     webView_->installEventFilter(this);
+    page->setFocusPolicy(Qt::StrongFocus);
+    page->setFocusProxy(webView_);
     page->installEventFilter(this);
     setView(page);
 }
@@ -31,6 +33,10 @@ void AboutController::viewDidLoad() {
     if (page.open(QIODevice::ReadOnly))
         webView_->setHtml(QString::fromUtf8(page.readAll()));
     webView_->setSearchPaths({platform::resourceFolder()});
+}
+
+void AboutController::viewDidAppear(bool) {
+    view()->setFocus();
 }
 
 void AboutController::close(QObject*) {

@@ -9,6 +9,7 @@ class AboutController : public platform::ViewController {
 public:
     explicit AboutController(QObject* parent = nullptr);
     void close(QObject* sender);
+    void viewDidAppear(bool) override;
     QTextBrowser* webView() const { return webView_; }
 
 protected:

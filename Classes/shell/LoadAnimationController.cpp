@@ -71,6 +71,8 @@ void LoadAnimationController::reloadData() {
     header_->setVisible(!header.isEmpty());
     for (int row = 0; row < saves_.size(); ++row) {
         auto* item = new QListWidgetItem(saves_[row].saveName, table_);
+        // One height in both modes, room for the delete button.
+        item->setSizeHint(QSize(0, 36));
         if (!editing_)
             continue;
         // Editing: a delete button before the name and the disclosure sign after it.
@@ -92,7 +94,7 @@ void LoadAnimationController::reloadData() {
                 if (saves_[r].saveId == saveId)
                     commitDelete(r);
         });
-        layout->addWidget(remove);
+        layout->addWidget(remove, 0, Qt::AlignVCenter);
         layout->addSpacing(28);
         layout->addStretch(1);
         auto* disclosure = new QLabel(QStringLiteral("\u203a"), cell);

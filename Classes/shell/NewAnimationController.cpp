@@ -147,7 +147,8 @@ void NewAnimationController::loadView() {
     scrollView_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scrollView_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scrollView_->setFocusPolicy(Qt::NoFocus);
-    QScroller::grabGesture(scrollView_->viewport(), QScroller::LeftMouseButtonGesture);
+    // A finger drags the strip; the mouse clicks previews and turns pages with the wheel.
+    QScroller::grabGesture(scrollView_->viewport(), QScroller::TouchGesture);
 
     auto arrow = [&](const QString& text, int x, int by) {
         auto* b = new QToolButton(page);
@@ -168,8 +169,8 @@ void NewAnimationController::loadView() {
         showPage(p, true);
     };
 
-    auto* hint = new QLabel(QStringLiteral("Click a background to use it. Left and Right turn "
-                                           "the pages, Return chooses, Escape closes."),
+    auto* hint = new QLabel(QStringLiteral("Left and Right turn the pages, Return chooses, "
+                                           "Escape closes."),
                             page);
     hint->setObjectName(QStringLiteral("chooserHint"));
     hint->setAlignment(Qt::AlignCenter);
@@ -275,6 +276,11 @@ bool NewAnimationController::eventFilter(QObject* watched, QEvent* event) {
     default:
         return false;
     }
+}
+
+void NewAnimationController::viewDidAppear(bool) {
+    if (platform::AlertView::visibleAlerts().empty())
+        view()->setFocus();
 }
 
 void NewAnimationController::backgroundSelected(QObject* sender) {

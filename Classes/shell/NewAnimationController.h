@@ -65,6 +65,7 @@ public:
     // Keeps the title and the dots in step with the strip's offset.
     void scrollViewDidScroll();
     void close(QObject* sender);
+    void viewDidAppear(bool animated) override;
 
     // The page whose centre is nearest to a strip offset, clamped to the pages.
     static int pageForOffset(double offsetX, double pageWidth);

@@ -40,8 +40,8 @@ void SettingsController::loadView() {
     autosaveFrequency_->setRange(10, 30);
     autosaveFrequency_->setGeometry(14, 74, 412, 26);
     QObject::connect(autosaveFrequency_, &QSlider::valueChanged, this, [this] { showFrequency(); });
-    auto* note = new QLabel(QStringLiteral("The editor saves a changed animation this often while "
-                                           "it is open. Escape closes."),
+    auto* note = new QLabel(QStringLiteral("A changed animation is saved this often while it is "
+                                           "open."),
                             page);
     note->setObjectName(QStringLiteral("settingsNote"));
     note->setGeometry(24, shelllook::kBarHeight + 142, 430, 20);
@@ -60,6 +60,10 @@ void SettingsController::viewDidLoad() {
 
 void SettingsController::showFrequency() {
     frequencyLabel_->setText(QStringLiteral("Every %1 seconds").arg(autosaveFrequency_->value()));
+}
+
+void SettingsController::viewDidAppear(bool) {
+    view()->setFocus();
 }
 
 void SettingsController::close(QObject*) {

@@ -13,6 +13,7 @@ public:
 
     // Writes both settings, then closes.
     void close(QObject* sender);
+    void viewDidAppear(bool) override;
     // The stored period, or 15 when it is outside 10 to 30.
     static int shownFrequency(float stored);
 
