@@ -21,10 +21,11 @@ QHash<const platform::ViewController*, NavigationController*>& stacks() {
 NavigationController::NavigationController(platform::ViewController* root, QObject* parent)
     : platform::ViewController(parent), stack_{root} {
     stacks().insert(root, this);
-    QObject::connect(this, &QObject::destroyed, [this] {
-        for (auto* vc : stack_)
-            stacks().remove(vc);
-    });
+}
+
+NavigationController::~NavigationController() {
+    for (auto* vc : stack_)
+        stacks().remove(vc);
 }
 
 NavigationController* NavigationController::of(const platform::ViewController* vc) {

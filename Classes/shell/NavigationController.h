@@ -10,6 +10,7 @@
 class NavigationController : public platform::ViewController {
 public:
     explicit NavigationController(platform::ViewController* root, QObject* parent = nullptr);
+    ~NavigationController() override;
 
     void pushViewController(platform::ViewController* vc, bool animated);
     void popViewControllerAnimated(bool animated);

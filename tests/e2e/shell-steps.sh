@@ -11,8 +11,8 @@
 # Window coordinates (pixels at the default scale 2; the window sits at the screen's top left):
 #   main menu: New Animation (480, 274), Load Animation (480, 370), Settings (480, 466),
 #              About (480, 562)
-#   resume question: Load is the right-hand button, Cancel the left; they are clicked by Tab
-#              and Space, since questions wait for a deliberate answer
+#   resume question: Cancel (340, 362), Load (620, 362); from the keyboard Tab Tab Space
+#              answers Load (questions wait for a deliberate answer)
 #   saved list: Close (100, 40), Edit/Done (860, 40), first row (480, 114), rows 72 apart;
 #              in editing mode a row's delete button is at (54, row y)
 #   rename screen: Cancel (86, 40), Save (876, 40)
