@@ -28,12 +28,12 @@ QByteArray jpegWithOrientation(const QImage& image, int orientation) {
         return jpeg;
     // APP1 "Exif": a big-endian TIFF header and IFD0 with the one Orientation entry (SHORT).
     QByteArray tiff("MM\x00\x2a\x00\x00\x00\x08", 8);
-    tiff += QByteArray("\x00\x01", 2);                             // one entry
-    tiff += QByteArray("\x01\x12\x00\x03\x00\x00\x00\x01", 8);     // 0x0112, SHORT, count 1
+    tiff += QByteArray("\x00\x01", 2);                         // one entry
+    tiff += QByteArray("\x01\x12\x00\x03\x00\x00\x00\x01", 8); // 0x0112, SHORT, count 1
     tiff += char(orientation >> 8);
     tiff += char(orientation & 0xff);
-    tiff += QByteArray("\x00\x00", 2);                             // value padding
-    tiff += QByteArray("\x00\x00\x00\x00", 4);                     // no next IFD
+    tiff += QByteArray("\x00\x00", 2);         // value padding
+    tiff += QByteArray("\x00\x00\x00\x00", 4); // no next IFD
     const QByteArray body = QByteArray("Exif\x00\x00", 6) + tiff;
     const int length = body.size() + 2;
     QByteArray app1("\xff\xe1", 2);
@@ -181,8 +181,8 @@ TEST_F(ShellTest, EveryExifOrientationComesOutUpright) {
     }
     // A tag no camera writes.
     QString error;
-    EXPECT_FALSE(NAC::readPicture(writeFile(QStringLiteral("odd.jpg"), jpegWithOrientation(stored, 9)),
-                                  &error));
+    EXPECT_FALSE(NAC::readPicture(
+        writeFile(QStringLiteral("odd.jpg"), jpegWithOrientation(stored, 9)), &error));
     EXPECT_EQ(error, QStringLiteral("Invalid image orientation"));
 }
 

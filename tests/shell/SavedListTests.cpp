@@ -6,12 +6,12 @@
 #include "document/SavesIndex.h"
 #include "platform/Paths.h"
 #include "platform/UserDefaults.h"
+#include "shell/AboutController.h"
 #include "shell/DetailController.h"
 #include "shell/LoadAnimationController.h"
 #include "shell/MainMenuController.h"
 #include "shell/NavigationController.h"
 #include "shell/NewAnimationController.h"
-#include "shell/AboutController.h"
 #include "shell/SettingsController.h"
 
 #include <QCheckBox>
@@ -162,8 +162,7 @@ TEST_F(ShellTest, SettingsShowAndStoreAnAllowedPeriod) {
         QVariant stored;
         bool enabled;
         int shown;
-    } cases[] = {{QVariant(), false, 15}, {45.0f, true, 15}, {5.0f, false, 15},
-                 {22.0f, true, 22}};
+    } cases[] = {{QVariant(), false, 15}, {45.0f, true, 15}, {5.0f, false, 15}, {22.0f, true, 22}};
     for (const auto& c : cases) {
         auto& d = platform::UserDefaults::standardUserDefaults();
         d.setObject(c.stored, QStringLiteral("autosave_frequency"));

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "editor/GameViewController.h"
 #include "document/SavesIndex.h"
+#include "editor/GameViewController.h"
 #include "platform/widgets/ViewAnimation.h"
 #include "platform/widgets/Window.h"
 #include "shell/KelvoraAppDelegate.h"
