@@ -139,6 +139,16 @@ TEST_F(ShellTest, ChangeModeAltersOnlyTheCurrentFrameThenAsksAboutTheItems) {
     answer(QStringLiteral("Do you want the current items to remain on the screen?"),
            QStringLiteral("No"));
     EXPECT_TRUE(game()->frames()[1]->sprites().empty());
+
+    // Closed without a choice: the editor draws again and nothing changed.
+    game()->changeBackground();
+    EXPECT_FALSE(CCDirector::sharedDirector().isAnimating());
+    chooser->close(nullptr);
+    platform::finishViewAnimations();
+    EXPECT_EQ(game()->modalViewController(), nullptr);
+    EXPECT_TRUE(CCDirector::sharedDirector().isAnimating());
+    EXPECT_EQ(game()->frames()[1]->background(), 8);
+    EXPECT_TRUE(platform::AlertView::visibleAlerts().empty());
 }
 
 TEST_F(ShellTest, PhotosAreScaledToAtMost480OnTheLongerSide) {
