@@ -38,6 +38,9 @@ Service& service() {
 }
 
 bool openMixer() {
+    // SIGINT and SIGTERM stay the program's: SDL's own handlers turn them into an event only a
+    // video program would read, and the program would never end on them.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
         return false;
     // The format the program's effects are made in (22050 Hz, 16-bit, mono): loaded sounds are

@@ -51,6 +51,8 @@ public:
         LeavePose,
         // Shooting mode on and off.
         Fire,
+        // Shell: the background chooser in its change mode.
+        ChangeBackground,
         Count
     };
 

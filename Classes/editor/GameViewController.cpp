@@ -131,6 +131,7 @@ void GameViewController::declareActions() {
     declareStageActions();
     declarePoseActions();
     declareShootingActions();
+    declareShellActions();
 }
 
 void GameViewController::buildSpeedPanel(QWidget* root) {

@@ -336,4 +336,34 @@ public:
 private:
     void declareShootingActions();
     std::shared_ptr<platform::AlertView> collisionAlert_;
+
+    // ---- shell ----
+public:
+    // The chooser the editor opens to change the current frame's background.
+    class BackgroundChooser {
+    public:
+        virtual ~BackgroundChooser() = default;
+        virtual void setChangeBackgroundBehaviour(bool change) = 0;
+        virtual platform::ViewController* chooserScreen() = 0;
+    };
+    void setChangeBackgroundController(BackgroundChooser* c) { changeBackgroundController_ = c; }
+    BackgroundChooser* changeBackgroundController() const { return changeBackgroundController_; }
+    // Playback and the stage stop, and the chooser comes up in its change mode.
+    void changeBackground();
+    // The stage draws again once the chooser has gone.
+    void resumeStage();
+    // A new animation of one empty frame with this background (and picture), unchanged: the
+    // background is part of starting it, not an edit.
+    void startNewAnimation(int background, const QImage& picture = QImage());
+    // Presented and not closed, or still on screen (its exit question is up): what the user was
+    // working on when the program ends.
+    bool isOnScreen() const;
+    // At the program's end: playback stops, then unsaved changes are saved now.
+    void saveForQuit();
+    // After loadWithId: the identifiers and the frame the user was on, once the load is done.
+    void restoreState(int currentSaveId, int autoSaveId, int frameIndex);
+
+private:
+    void declareShellActions();
+    BackgroundChooser* changeBackgroundController_ = nullptr;
 };

@@ -61,8 +61,8 @@ void GameViewController::buildToolbar(QWidget* root) {
          {EditorActions::AddFigure, EditorActions::Objects, EditorActions::Weapons,
           EditorActions::Fire, EditorActions::Basket, EditorActions::PreviousFrame,
           EditorActions::NextFrame, EditorActions::Speed, EditorActions::DeleteFrame,
-          EditorActions::Sounds, EditorActions::Locks, EditorActions::Save, EditorActions::Undo,
-          EditorActions::Redo}) {
+          EditorActions::Sounds, EditorActions::Locks, EditorActions::ChangeBackground,
+          EditorActions::Save, EditorActions::Undo, EditorActions::Redo}) {
         actions_.makeButton(
             id, buttons,
             QRect(x, (kToolbarRow - kToolbarButton) / 2, kToolbarButton, kToolbarButton));

@@ -147,8 +147,33 @@ std::optional<QString> render(const QString& path, const QDir& outDir) {
 }
 
 int usage() {
-    std::fprintf(stderr, "usage: kelvora-artc -o OUTDIR SOURCE.svg...\n");
+    std::fprintf(stderr, "usage: kelvora-artc -o OUTDIR SOURCE.svg...\n"
+                         "       kelvora-artc --icon SIZE -o OUTFILE.png SOURCE.svg\n");
     return 2;
+}
+
+// The program's icon at one of the sizes desktops look for, SIZE × SIZE pixels.
+int renderIcon(const QString& source, int size, const QString& outFile) {
+    WarningCollector warnings;
+    QSvgRenderer renderer(source);
+    if (!renderer.isValid() || size < 1) {
+        std::fprintf(stderr, "kelvora-artc: %s: is not a valid SVG picture\n", qPrintable(source));
+        return 1;
+    }
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
+    renderer.render(&painter, QRectF(0, 0, size, size));
+    painter.end();
+    QDir().mkpath(QFileInfo(outFile).absolutePath());
+    QString error;
+    if (!warnings.messages().isEmpty() || !save(image, outFile, false, &error)) {
+        std::fprintf(stderr, "kelvora-artc: %s: %s\n", qPrintable(source),
+                     qPrintable(error.isEmpty() ? warnings.messages().join("; ") : error));
+        return 1;
+    }
+    return 0;
 }
 
 } // namespace
@@ -163,9 +188,12 @@ int main(int argc, char** argv) {
     QStringList args = app.arguments().mid(1);
     QString outPath;
     QStringList sources;
+    int iconSize = 0;
     for (int i = 0; i < args.size(); ++i) {
         if (args[i] == QLatin1String("-o") && i + 1 < args.size())
             outPath = args[++i];
+        else if (args[i] == QLatin1String("--icon") && i + 1 < args.size())
+            iconSize = args[++i].toInt();
         else if (args[i].startsWith(QLatin1Char('-')))
             return usage();
         else
@@ -173,6 +201,8 @@ int main(int argc, char** argv) {
     }
     if (outPath.isEmpty() || sources.isEmpty())
         return usage();
+    if (iconSize > 0)
+        return sources.size() == 1 ? renderIcon(sources.front(), iconSize, outPath) : usage();
     QDir outDir(outPath);
     if (!outDir.mkpath(QStringLiteral("."))) {
         std::fprintf(stderr, "kelvora-artc: cannot create %s\n", qPrintable(outPath));
