@@ -80,7 +80,12 @@ drag() {
 toolbar_button() { click $(((30 + 22 + 50 * $1) * 2)) 593; }
 
 start
-shot start
+shot menu
+# New Animation, then the first page of the background chooser (a blank page) starts it.
+click 480 274
+shot chooser 0.8
+click 480 308
+shot start 0.8
 
 # A figure (the first button of the row) and a box from the props palette (O), then the box is
 # dragged to the upper right, out of the way.
@@ -154,9 +159,17 @@ key space
 shot playing 0.5
 sleep 2
 
-# Save again (under the same name, without asking), then close (Ctrl+W).
+# Save again (under the same name, without asking).
 key ctrl+s
 shot saved 1.5
+
+# Quit (Ctrl+Q) with the animation open, start again and answer Load to the question; close
+# it, and open it again from the saved animations list.
+KELVORA_BIN="$app" KELVORA_PID="$app_pid" SHOTS="$shots"
+# shellcheck source=shell-steps.sh
+source "$root/tests/e2e/shell-steps.sh"
+app_pid="$KELVORA_PID"
+shot reopened
 key ctrl+w
 shot closed 1
 
