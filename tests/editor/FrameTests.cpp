@@ -209,9 +209,14 @@ TEST_F(FrameTest, CustomCodeWithoutAPictureShowsNoBackground) {
 }
 
 TEST_F(FrameTest, BackgroundsAndWhatMarksTheAnimationChanged) {
-    gvc->setAnimationBackground(1);
-    EXPECT_EQ(gvc->background(), 1);
-    EXPECT_TRUE(gvc->backgroundLayer()->children().empty());
+    // Numbers without a picture leave the stage white, and are still recorded.
+    for (int code : {0, 11, 1}) {
+        gvc->setAnimationBackground(2);
+        gvc->setAnimationBackground(code);
+        EXPECT_EQ(gvc->background(), code);
+        EXPECT_EQ(gvc->currentFrame()->background(), code);
+        EXPECT_TRUE(gvc->backgroundLayer()->children().empty()) << code;
+    }
     EXPECT_TRUE(gvc->isDirty()); // the frame's background changed
     gvc->setDirty(false);
     gvc->setAnimationBackground(1);
