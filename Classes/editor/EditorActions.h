@@ -49,6 +49,7 @@ public:
         MoveUp,
         MoveDown,
         LeavePose,
+        Export,
         Count
     };
 

@@ -125,6 +125,7 @@ void GameViewController::declareActions() {
         [this](QObject*) { togglePaintToolbar(); });
     declareStageActions();
     declarePoseActions();
+    declareExportActions();
 }
 
 void GameViewController::buildSpeedPanel(QWidget* root) {

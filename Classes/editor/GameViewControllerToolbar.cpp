@@ -61,7 +61,8 @@ void GameViewController::buildToolbar(QWidget* root) {
          {EditorActions::AddFigure, EditorActions::Objects, EditorActions::Weapons,
           EditorActions::Basket, EditorActions::PreviousFrame, EditorActions::NextFrame,
           EditorActions::Speed, EditorActions::DeleteFrame, EditorActions::Sounds,
-          EditorActions::Locks, EditorActions::Save, EditorActions::Undo, EditorActions::Redo}) {
+          EditorActions::Locks, EditorActions::Save, EditorActions::Undo, EditorActions::Redo,
+          EditorActions::Export}) {
         actions_.makeButton(
             id, buttons,
             QRect(x, (kToolbarRow - kToolbarButton) / 2, kToolbarButton, kToolbarButton));
