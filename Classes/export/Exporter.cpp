@@ -251,8 +251,11 @@ void Exporter::removeTemporary() {
 void Exporter::conclude() {
     stopWorker();
     if (!workerOk_) {
+        // The user knows the file by the name they gave, not by its temporary one.
+        QString why = workerError_;
+        why.replace(temporary_, options_.output);
         removeTemporary();
-        failWith(workerError_);
+        failWith(why);
         return;
     }
     if (::rename(QFile::encodeName(temporary_).constData(),

@@ -5,6 +5,11 @@
 #include <QFile>
 #include <QImageWriter>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
 PngSequenceWriter::PngSequenceWriter(QString folder, int frameCount)
     : folder_(std::move(folder)), frameCount_(frameCount) {}
 
@@ -31,18 +36,23 @@ bool PngSequenceWriter::addFrame(int, int index, const QImage& image, QString* e
                          .arg(writer.errorString());
         return false;
     }
-    QFile file(QDir(folder_).filePath(fileName(index, frameCount_)));
-    if (!file.open(QIODevice::WriteOnly) || file.write(png) != png.size() || !file.flush()) {
-        if (error)
-            *error =
-                QStringLiteral("Could not write %1: %2").arg(file.fileName(), file.errorString());
-        return false;
+    // Written with the system's calls: a failed write says why (a full disk, say).
+    const QString path = QDir(folder_).filePath(fileName(index, frameCount_));
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    qint64 written = 0;
+    while (fd >= 0 && written < png.size()) {
+        const ssize_t n = ::write(fd, png.constData() + written, size_t(png.size() - written));
+        if (n < 0 && errno != EINTR)
+            break;
+        written += std::max<ssize_t>(n, 0);
     }
-    file.close();
-    if (file.error() != QFileDevice::NoError) {
+    const int writeErrno = errno;
+    const bool closed = fd >= 0 && ::close(fd) == 0;
+    if (fd < 0 || written < png.size() || !closed) {
         if (error)
-            *error =
-                QStringLiteral("Could not write %1: %2").arg(file.fileName(), file.errorString());
+            *error = QStringLiteral("Could not write %1: %2")
+                         .arg(path, QString::fromLocal8Bit(
+                                        std::strerror(written < png.size() ? writeErrno : errno)));
         return false;
     }
     return true;
