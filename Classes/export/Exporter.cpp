@@ -7,6 +7,7 @@
 #include "export/Mp4Writer.h"
 #include "export/PngSequenceWriter.h"
 #include "export/SoundTrack.h"
+#include "sounds/SoundEffect.h"
 
 #include "platform/Paths.h"
 

@@ -2,7 +2,6 @@
 
 #include "export/ExportOptions.h"
 #include "export/ExportTiming.h"
-#include "sounds/SoundEffect.h"
 
 #include <QImage>
 #include <QString>
