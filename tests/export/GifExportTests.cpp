@@ -121,17 +121,4 @@ TEST(GifExportTest, FramesLookLikeTheEnginesDrawingWithAndWithoutDithering) {
     }
 }
 
-TEST(GifExportTest, DelaysNeverDriftAndAreWholeHundredths) {
-    for (double speed : {0.25, 1.0, 1.37, 2.9, 4.0}) {
-        const FrameRate rate = FrameRate::forSpeed(speed);
-        const std::vector<int> delays = gifDelays(rate, 5000);
-        int64_t total = 0;
-        for (size_t i = 0; i < delays.size(); ++i) {
-            total += delays[i];
-            EXPECT_LE(std::fabs(double(total) - 100.0 * double(i + 1) / (6 * speed)), 0.5 + 1e-6)
-                << speed << " frame " << i;
-        }
-    }
-}
-
 } // namespace
