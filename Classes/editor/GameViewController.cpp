@@ -26,6 +26,8 @@ GameViewController::GameViewController(QObject* parent) : platform::ViewControll
 }
 
 GameViewController::~GameViewController() {
+    // The undo stack empties as the animation goes, after the actions it would refresh.
+    QObject::disconnect(&animation_.undoStack(), nullptr, this, nullptr);
     if (playTimer_)
         playTimer_->invalidate();
     if (saveTimer_)
