@@ -53,6 +53,8 @@ public:
         Fire,
         // Shell: the background chooser in its change mode.
         ChangeBackground,
+        // Export to a video, a GIF or pictures.
+        Export,
         Count
     };
 

@@ -132,6 +132,7 @@ void GameViewController::declareActions() {
     declarePoseActions();
     declareShootingActions();
     declareShellActions();
+    declareExportActions();
 }
 
 void GameViewController::buildSpeedPanel(QWidget* root) {

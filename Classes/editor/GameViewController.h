@@ -366,4 +366,26 @@ public:
 private:
     void declareShellActions();
     BackgroundChooser* changeBackgroundController_ = nullptr;
+
+    // ---- export ----
+public:
+    // The Export action: the export screen over the editor (not while playing, posing or
+    // exporting).
+    void showExport();
+    // Renders and writes the animation as the options say, once every frame has been read.
+    // Frames are rendered in slices between which the event loop runs; encoding and writing
+    // happen on a worker thread, so the editor keeps drawing.
+    void startExport(const struct ExportOptions& options);
+    void cancelExport();
+    bool isExporting() const;
+    class ExportDialog* exportDialog() const {
+        return exportDialog_;
+    }
+
+private:
+    void declareExportActions();
+    void pumpExport();
+    class ExportDialog* exportDialog_ = nullptr;
+    std::shared_ptr<class Exporter> exporter_;
+    class QTimer* exportTimer_ = nullptr;
 };

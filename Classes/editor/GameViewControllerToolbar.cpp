@@ -62,7 +62,7 @@ void GameViewController::buildToolbar(QWidget* root) {
           EditorActions::Fire, EditorActions::Basket, EditorActions::PreviousFrame,
           EditorActions::NextFrame, EditorActions::Speed, EditorActions::DeleteFrame,
           EditorActions::Sounds, EditorActions::Locks, EditorActions::ChangeBackground,
-          EditorActions::Save, EditorActions::Undo, EditorActions::Redo}) {
+          EditorActions::Save, EditorActions::Export, EditorActions::Undo, EditorActions::Redo}) {
         actions_.makeButton(
             id, buttons,
             QRect(x, (kToolbarRow - kToolbarButton) / 2, kToolbarButton, kToolbarButton));
