@@ -235,6 +235,16 @@ QImage SaveReader::readPicture(const QString& fileName, Result& r) {
     return image;
 }
 
+std::shared_ptr<Frame> SaveReader::LoadedFrame::toFrame() const {
+    auto f = std::make_shared<Frame>();
+    f->setBackground(background);
+    f->setBackgroundImage(backgroundImage);
+    for (const auto& item : items)
+        f->addSprite(item);
+    f->setSounds(sounds);
+    return f;
+}
+
 void SaveReader::readRecords(const QVariantList& records, LoadedFrame& frame, Result& r) const {
     int items = 0;
     int sounds = 0;

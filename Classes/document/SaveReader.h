@@ -18,6 +18,8 @@
 #include <optional>
 #include <vector>
 
+class Frame;
+
 // Reads save N back: frames with their backgrounds, items and sounds, pack by pack. Save files
 // are untrusted: whatever they hold, reading neither throws, crashes nor hangs, its time and
 // memory follow the files that exist (never a number written in them), and it returns what it
@@ -42,6 +44,9 @@ public:
         QString backgroundImageFile; // the file the picture came from ("" when none)
         std::vector<std::shared_ptr<CCSprite>> items;
         std::vector<std::shared_ptr<SoundEffect>> sounds;
+
+        // A frame of the animation holding these backgrounds, items and sounds.
+        std::shared_ptr<Frame> toFrame() const;
     };
 
     struct Result {

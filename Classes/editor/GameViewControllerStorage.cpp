@@ -314,20 +314,6 @@ void GameViewController::showLoadProgress(int read, int expected) {
                        : QStringLiteral("Loading\u2026 %1 frames").arg(read));
 }
 
-namespace {
-
-std::shared_ptr<Frame> frameOf(SaveReader::LoadedFrame& lf) {
-    auto f = std::make_shared<Frame>();
-    f->setBackground(lf.background);
-    f->setBackgroundImage(lf.backgroundImage);
-    for (auto& item : lf.items)
-        f->addSprite(item);
-    f->setSounds(std::move(lf.sounds));
-    return f;
-}
-
-} // namespace
-
 void GameViewController::loadWithId(int saveId) {
     if (isSaveInProgress_) {
         whenStorageIdle([this, saveId] { loadWithId(saveId); });
@@ -370,7 +356,7 @@ void GameViewController::loadWithId(int saveId) {
             noteFrameBackground(*animation_.currentFrame(), false);
     };
     auto sink = [&](SaveReader::LoadedFrame& lf, const SaveReader::Result& sofar) {
-        std::shared_ptr<Frame> frame = frameOf(lf);
+        std::shared_ptr<Frame> frame = lf.toFrame();
         if (read++ == 0) {
             show({frame}, sofar);
             loadingFrames_ = true;

@@ -248,6 +248,14 @@ const TouchSet& FrameLayer::ownTouches(const TouchSet& touches, TouchSet& scratc
     return scratch;
 }
 
+const TouchSet& FrameLayer::liftedTouches(const TouchSet& all, TouchSet& scratch) {
+    const TouchSet& touches = ownTouches(all, scratch);
+    for (const TouchPtr& t : all)
+        std::erase(paletteTouches_, t.get());
+    nTouches_ = std::max(0, nTouches_ - int(touches.count()));
+    return touches;
+}
+
 void FrameLayer::ccTouchesBegan(const TouchSet& all, TouchEvent*) {
     TouchSet scratch;
     const TouchSet* own = &all;
@@ -406,13 +414,9 @@ void FrameLayer::ccTouchesMoved(const TouchSet& all, TouchEvent*) {
 
 void FrameLayer::ccTouchesEnded(const TouchSet& all, TouchEvent*) {
     TouchSet scratch;
-    const TouchSet& touches = ownTouches(all, scratch);
-    for (const TouchPtr& t : all)
-        std::erase(paletteTouches_, t.get());
+    const TouchSet& touches = liftedTouches(all, scratch);
     if (touches.empty())
         return;
-
-    nTouches_ = std::max(0, nTouches_ - int(touches.count()));
     if (isShotInProgress())
         return;
     if (contains(touches, firstTouch_))
@@ -443,12 +447,9 @@ void FrameLayer::ccTouchesEnded(const TouchSet& all, TouchEvent*) {
 
 void FrameLayer::ccTouchesCancelled(const TouchSet& all, TouchEvent*) {
     TouchSet scratch;
-    const TouchSet& touches = ownTouches(all, scratch);
-    for (const TouchPtr& t : all)
-        std::erase(paletteTouches_, t.get());
+    const TouchSet& touches = liftedTouches(all, scratch);
     if (touches.empty())
         return;
-    nTouches_ = std::max(0, nTouches_ - int(touches.count()));
     if (contains(touches, movingTouch_))
         movingTouch_.reset();
     if (contains(touches, rotatingTouch_))

@@ -199,6 +199,9 @@ protected:
     // Touches that began inside a shown palette belong to it: the stage ignores them until they
     // end. The set without them (`touches` itself when there are none).
     const TouchSet& ownTouches(const TouchSet& touches, TouchSet& scratch) const;
+    // Touches that ended or were cancelled: the palette's are forgotten, the stage's own are
+    // counted off and returned.
+    const TouchSet& liftedTouches(const TouchSet& touches, TouchSet& scratch);
     void select(const std::shared_ptr<CCSprite>& item, Point p, const TouchPtr& touch);
     void showHandle(Point at);
     void hideHandle();

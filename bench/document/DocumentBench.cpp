@@ -497,12 +497,7 @@ void BM_LoadFirstFrameFirst(benchmark::State& state) {
         pumps.start();
         std::vector<std::shared_ptr<Frame>> frames;
         auto sink = [&](SaveReader::LoadedFrame& lf, const SaveReader::Result&) {
-            auto frame = std::make_shared<Frame>();
-            frame->setBackground(lf.background);
-            for (auto& item : lf.items)
-                frame->addSprite(item);
-            frame->setSounds(std::move(lf.sounds));
-            frames.push_back(std::move(frame));
+            frames.push_back(lf.toFrame());
             if (frames.size() == 1)
                 firstMs = double(clock.nsecsElapsed()) / 1e6;
             return true;

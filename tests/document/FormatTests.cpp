@@ -138,15 +138,8 @@ TEST_F(SaveTest, SavesWithoutPictureFileNamesLoadAsBefore) {
     // everything writes into an empty one.
     Animation a;
     std::vector<std::shared_ptr<Frame>> frames;
-    for (const SaveReader::LoadedFrame& lf : again.frames) {
-        auto f = std::make_shared<Frame>();
-        f->setBackground(lf.background);
-        f->setBackgroundImage(lf.backgroundImage);
-        for (const auto& item : lf.items)
-            f->addSprite(item);
-        f->setSounds(lf.sounds);
-        frames.push_back(f);
-    }
+    for (const SaveReader::LoadedFrame& lf : again.frames)
+        frames.push_back(lf.toFrame());
     a.resetFrames(frames);
     ASSERT_TRUE(writer.write(a.snapshotForSave(), nullptr, nullptr));
     a.saveSucceeded(writer.savedState());

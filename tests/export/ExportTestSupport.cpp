@@ -274,6 +274,14 @@ std::shared_ptr<Frame> busyFrame(int seed, int background) {
     return frame;
 }
 
+BusyFrames threeBusyFrames() {
+    BusyFrames b;
+    b.frames = {busyFrame(0, 1), busyFrame(1, 8), busyFrame(2, kCustomBackground)};
+    for (auto& f : b.frames)
+        b.expected.push_back(engineRendering(*f, QSize(960, 640)));
+    return b;
+}
+
 std::shared_ptr<Frame> soundFrame(std::vector<std::shared_ptr<SoundEffect>> sounds) {
     auto frame = std::make_shared<Frame>();
     frame->setBackground(1);

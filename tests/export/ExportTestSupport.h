@@ -46,6 +46,13 @@ double psnr(const QImage& a, const QImage& b);
 QImage photo(int seed);
 // A frame with a figure, a prop and a bubble moved by `seed`, on a background.
 std::shared_ptr<Frame> busyFrame(int seed, int background);
+// Three busy frames (a blank, a picture and a custom background) and the engine's drawing of
+// each at 960 × 640.
+struct BusyFrames {
+    std::vector<std::shared_ptr<Frame>> frames;
+    std::vector<QImage> expected;
+};
+BusyFrames threeBusyFrames();
 // An empty frame carrying the sounds.
 std::shared_ptr<Frame> soundFrame(std::vector<std::shared_ptr<SoundEffect>> sounds = {});
 

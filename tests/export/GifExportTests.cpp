@@ -101,11 +101,7 @@ TEST(GifExportTest, ThousandFramesKeepTimeLoopAndShareOnePalette) {
 
 TEST(GifExportTest, FramesLookLikeTheEnginesDrawingWithAndWithoutDithering) {
     const QString folder = testsupport::makeTempDir();
-    std::vector<std::shared_ptr<Frame>> frames{busyFrame(0, 1), busyFrame(1, 8),
-                                               busyFrame(2, kCustomBackground)};
-    std::vector<QImage> expected;
-    for (auto& f : frames)
-        expected.push_back(engineRendering(*f, QSize(960, 640)));
+    auto [frames, expected] = threeBusyFrames();
     for (bool dither : {true, false}) {
         const QString out = QDir(folder).filePath(QStringLiteral("look-%1.gif").arg(dither));
         ASSERT_TRUE(exportFrames(frames, 1, {ExportFormat::Gif, QSize(960, 640), out, dither}));

@@ -94,11 +94,7 @@ TEST(Mp4ExportTest, EveryFrameStartsExactlyOnItsTimeAndTheLastLastsItsFullLength
 
 TEST(Mp4ExportTest, PicturesMatchTheEnginesOwnDrawingWhateverTheEditorShows) {
     const QString folder = testsupport::makeTempDir();
-    std::vector<std::shared_ptr<Frame>> frames{busyFrame(0, 1), busyFrame(1, 8),
-                                               busyFrame(2, kCustomBackground)};
-    std::vector<QImage> expected;
-    for (auto& f : frames)
-        expected.push_back(engineRendering(*f, QSize(960, 640)));
+    auto [frames, expected] = threeBusyFrames();
     // As the onion skin leaves a frame: faint items, bubble text hidden, a figure's joints shown.
     for (auto& f : frames)
         for (const auto& item : f->sprites()) {

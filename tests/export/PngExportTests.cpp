@@ -13,11 +13,7 @@ namespace {
 
 TEST(PngExportTest, NumberedPicturesInANewFolderAreTheEnginesDrawing) {
     const QString folder = testsupport::makeTempDir();
-    std::vector<std::shared_ptr<Frame>> frames{busyFrame(0, 1), busyFrame(1, 8),
-                                               busyFrame(2, kCustomBackground)};
-    std::vector<QImage> expected;
-    for (auto& f : frames)
-        expected.push_back(engineRendering(*f, QSize(960, 640)));
+    auto [frames, expected] = threeBusyFrames();
     const QString out = QDir(folder).filePath(QStringLiteral("pictures"));
     ASSERT_TRUE(exportFrames(frames, 1, {ExportFormat::Png, QSize(960, 640), out, true}));
     EXPECT_EQ(QDir(out).entryList(QDir::Files),

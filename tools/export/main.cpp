@@ -7,22 +7,19 @@
 // a GIF and anything else an MP4; --size defaults to 960x640. Exit status: 0 done, 1 usage,
 // 2 the save does not exist, 3 it cannot be read, 4 the export could not be written.
 
+#include "ToolSetup.h"
 #include "document/Frame.h"
 #include "document/SaveFiles.h"
 #include "document/SaveReader.h"
 #include "engine/CCDirector.h"
-#include "engine/CCTextureCache.h"
 #include "export/Exporter.h"
 
 #include "platform/Paths.h"
 
 #include <QDir>
-#include <QFile>
-#include <QGuiApplication>
 #include <QTextStream>
 
 #include <algorithm>
-#include <clocale>
 #include <cstdio>
 #include <unistd.h>
 
@@ -37,24 +34,6 @@ constexpr int kWriteFailed = 4;
 constexpr double kMinSpeed = 0.25;
 constexpr double kMaxSpeed = 4;
 
-void prepareEnvironment() {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Nothing is played; sounds are read from their files.
-    qputenv("SDL_AUDIODRIVER", "dummy");
-}
-
-// Item pictures: $KELVORA_RESOURCES, the program's usual places, else the build tree's.
-void findResources() {
-    if (!qEnvironmentVariableIsEmpty("KELVORA_RESOURCES"))
-        return;
-    if (QFile::exists(platform::resourcePath(QStringLiteral("head.png"))))
-        return;
-    const QString built = QStringLiteral(KELVORA_EXPORT_RESOURCES);
-    if (QFile::exists(built + QStringLiteral("/head.png")))
-        qputenv("KELVORA_RESOURCES", QFile::encodeName(built));
-}
-
 int usage(const QString& why = QString()) {
     QTextStream err(stderr);
     if (!why.isEmpty())
@@ -65,15 +44,8 @@ int usage(const QString& why = QString()) {
 
 std::vector<std::shared_ptr<Frame>> framesOf(SaveReader::Result& r) {
     std::vector<std::shared_ptr<Frame>> frames;
-    for (SaveReader::LoadedFrame& lf : r.frames) {
-        auto f = std::make_shared<Frame>();
-        f->setBackground(lf.background);
-        f->setBackgroundImage(lf.backgroundImage);
-        for (auto& item : lf.items)
-            f->addSprite(item);
-        f->setSounds(std::move(lf.sounds));
-        frames.push_back(std::move(f));
-    }
+    for (const SaveReader::LoadedFrame& lf : r.frames)
+        frames.push_back(lf.toFrame());
     return frames;
 }
 
@@ -127,13 +99,8 @@ int exportSave(int saveId, const ExportOptions& options) {
 } // namespace
 
 int main(int argc, char** argv) {
-    prepareEnvironment();
-    QGuiApplication app(argc, argv);
-    CCTextureCache::setResourceLocator(&platform::resourcePath);
-    std::setlocale(LC_NUMERIC, "C");
-    findResources();
-
-    QStringList args = app.arguments().mid(1);
+    const auto app = startTool(argc, argv);
+    QStringList args = app->arguments().mid(1);
     ExportOptions options;
     std::optional<ExportFormat> format;
     QStringList positional;

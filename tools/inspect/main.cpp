@@ -6,25 +6,22 @@
 // Files are looked up in the program's documents folder and user defaults ($KELVORA_HOME when
 // set). Exit status: 0 done, 1 usage, 2 the save does not exist, 3 it cannot be read.
 
+#include "ToolSetup.h"
 #include "document/SaveFiles.h"
 #include "document/SaveFormat.h"
 #include "document/SaveInspector.h"
 #include "document/SaveReader.h"
 #include "document/SavesIndex.h"
-#include "engine/CCTextureCache.h"
 
 #include "platform/Paths.h"
 #include "platform/UserDefaults.h"
 
 #include <QDir>
-#include <QFile>
-#include <QGuiApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTextStream>
 
-#include <clocale>
 #include <cstdio>
 
 namespace {
@@ -32,24 +29,6 @@ namespace {
 constexpr int kUsage = 1;
 constexpr int kNoSuchSave = 2;
 constexpr int kUnreadable = 3;
-
-void prepareEnvironment() {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Nothing is played; the catalogue only needs its sounds' names.
-    qputenv("SDL_AUDIODRIVER", "dummy");
-}
-
-// Item pictures: $KELVORA_RESOURCES, the program's usual places, else the build tree's.
-void findResources() {
-    if (!qEnvironmentVariableIsEmpty("KELVORA_RESOURCES"))
-        return;
-    if (QFile::exists(platform::resourcePath(QStringLiteral("head.png"))))
-        return;
-    const QString built = QStringLiteral(KELVORA_INSPECT_RESOURCES);
-    if (QFile::exists(built + QStringLiteral("/head.png")))
-        qputenv("KELVORA_RESOURCES", QFile::encodeName(built));
-}
 
 // The saves index as the program would see it, mended but never written: the inspector only
 // looks on.
@@ -167,13 +146,8 @@ int usage() {
 } // namespace
 
 int main(int argc, char** argv) {
-    prepareEnvironment();
-    QGuiApplication app(argc, argv);
-    CCTextureCache::setResourceLocator(&platform::resourcePath);
-    std::setlocale(LC_NUMERIC, "C");
-    findResources();
-
-    QStringList args = app.arguments().mid(1);
+    const auto app = startTool(argc, argv);
+    QStringList args = app->arguments().mid(1);
     const bool json = args.removeAll(QStringLiteral("--json")) > 0;
     const bool compact = args.removeAll(QStringLiteral("--compact")) > 0;
     if (args.size() == 1 && args[0] == QLatin1String("list") && !compact)
