@@ -370,6 +370,142 @@ QString writePack(const QVariantMap& pack, const QString& path) {
     return writeFile(path, xml.data(), xml.size());
 }
 
+// What this folder holds of the last save, when it is of this animation and the meta (in every
+// pack) is the same; else none.
+const SavedState* previousSave(const SaveSnapshot& snapshot, int saveId, const QString& folder,
+                               const QVariantMap& meta) {
+    const SavedState* previous = snapshot.previous.get();
+    if (previous &&
+        (previous->saveId != saveId || previous->folder != folder || previous->meta != meta))
+        return nullptr;
+    return previous;
+}
+
+// A pack of the last save that holds the same frames, unchanged, with the same picture files,
+// and is on disk as that save left it, is left as it is. The first pack is always written.
+bool packUnchanged(const SaveSnapshot& snapshot, const SavedState* previous,
+                   const PicturePlan& plan, const QString& packPath, int pack) {
+    if (!previous || pack == 0 || size_t(pack) >= previous->packStamps.size())
+        return false;
+    const size_t first = size_t(pack) * kFramesPerPack;
+    const size_t end = std::min(snapshot.frames.size(), first + kFramesPerPack);
+    if (end != std::min(previous->frameStamps.size(), first + kFramesPerPack))
+        return false;
+    for (size_t i = first; i < end; ++i) {
+        if (snapshot.frames[i].stamp == 0 || snapshot.frames[i].stamp != previous->frameStamps[i] ||
+            plan.fileOfFrame[i] != previous->pictureFiles[i])
+            return false;
+    }
+    durable::FileStamp now;
+    return durable::stampOf(packPath, &now) && now == previous->packStamps[size_t(pack)];
+}
+
+// Each picture file not on disk as it should be is made from a file that holds its picture
+// already, or else encoded (once for every file that needs it). Returns the pictures written,
+// to enter in the ledger once the save is in place.
+std::vector<std::pair<QString, qint64>> submitPictures(const PicturePlan& plan, SaveSet& set,
+                                                       Pipeline& pipeline,
+                                                       const PictureLedger& ledger,
+                                                       const QString& folder) {
+    std::vector<std::pair<QString, qint64>> newPictures;
+    std::vector<PictureWrite> encodes;
+    std::vector<std::pair<QString, QString>> links; // from, to
+    for (const PictureTarget& t : plan.targets) {
+        const qint64 key = t.image.cacheKey();
+        if (ledger.holds(set.path(t.file), key))
+            continue;
+        const QString suffix = QFileInfo(t.file).suffix();
+        const QString source = fileHolding(ledger, folder, key, suffix);
+        const QString temp = set.reserve(t.file);
+        newPictures.emplace_back(t.file, key);
+        if (!source.isEmpty()) {
+            links.emplace_back(source, temp);
+            continue;
+        }
+        auto same = std::find_if(encodes.begin(), encodes.end(), [&](const PictureWrite& p) {
+            return p.image.cacheKey() == key && p.format == t.format;
+        });
+        if (same != encodes.end())
+            same->paths.append(temp);
+        else
+            encodes.push_back({t.image, t.format, t.quality, {temp}});
+    }
+    if (!links.empty())
+        pipeline.submit([links = std::move(links)](const QVariantMap&) {
+            QString why;
+            for (const auto& [from, to] : links)
+                if (!durable::linkNewFile(from, to, &why))
+                    return why.isEmpty() ? QStringLiteral("A picture could not be copied") : why;
+            return QString();
+        });
+    for (PictureWrite& p : encodes)
+        pipeline.submit([pictures = std::vector<PictureWrite>{std::move(p)}](const QVariantMap&) {
+            return writePictures(pictures);
+        });
+    return newPictures;
+}
+
+// The contents of one pack file: its frames, their backgrounds and the meta.
+QVariantMap packContents(const SaveSnapshot& snapshot, const PicturePlan& plan,
+                         const SoundManager& sounds, const QVariantMap& meta, int pack,
+                         const std::function<void()>& run) {
+    QVariantList frames;
+    QVariantList backgrounds;
+    const size_t first = size_t(pack) * kFramesPerPack;
+    const size_t end = std::min(snapshot.frames.size(), first + kFramesPerPack);
+    for (size_t i = first; i < end; ++i) {
+        run();
+        const SaveSnapshot::FrameEntry& frame = snapshot.frames[i];
+        frames.append(QVariant(frameRecord(frame, sounds))); // one element, not its items
+        if (frame.background != kCustomBackground)
+            backgrounds.append(QVariantMap{{kBackground, frame.background}});
+        else
+            // Named even when empty, so that a frame without a picture does not pick up the
+            // older shared file of its position.
+            backgrounds.append(QVariantMap{{kBackground, frame.background},
+                                           {kBackgroundImageFile, plan.fileOfFrame[i]}});
+    }
+    return QVariantMap{{kFrames, frames}, {kFramesBackground, backgrounds}, {kMeta, meta}};
+}
+
+// What the new save does not name goes in the same commit: packs past its last one, pictures
+// no frame shows.
+void removeStaleFiles(SaveSet& set, const QString& folder, int saveId, int packFiles,
+                      const PicturePlan& plan) {
+    QSet<QString> pictureFiles;
+    for (const PictureTarget& t : plan.targets)
+        pictureFiles.insert(t.file);
+    for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::System)) {
+        const bool stalePack = packNumber(saveId, name) >= packFiles;
+        const bool stalePicture =
+            (isFramePictureName(saveId, name) || name == animationPictureFileName(saveId)) &&
+            !pictureFiles.contains(name);
+        if (stalePack || stalePicture)
+            set.remove(name);
+    }
+}
+
+// What the save left on disk, for the next save to compare with; none when a pack's stamp
+// cannot be read.
+std::shared_ptr<SavedState> savedStateOf(const SaveSnapshot& snapshot, const PicturePlan& plan,
+                                         const SaveSet& set, int saveId, const QString& folder,
+                                         const QVariantMap& meta, int packFiles) {
+    auto state = std::make_shared<SavedState>();
+    state->saveId = saveId;
+    state->folder = folder;
+    state->meta = meta;
+    state->frameStamps.reserve(snapshot.frames.size());
+    for (const auto& f : snapshot.frames)
+        state->frameStamps.push_back(f.stamp);
+    state->pictureFiles = plan.fileOfFrame;
+    state->packStamps.resize(size_t(packFiles));
+    for (int pack = 0; pack < packFiles; ++pack)
+        if (!durable::stampOf(set.path(packFileName(saveId, pack)),
+                              &state->packStamps[size_t(pack)]))
+            return nullptr;
+    return state;
+}
+
 } // namespace
 
 SaveWriter::SaveWriter(int saveId, QString folder, PictureLedger& ledger,
@@ -395,14 +531,12 @@ bool SaveWriter::write(const SaveSnapshot& snapshot, const std::function<void()>
     if (!tidyFolder(folder_, &why))
         return failed(why);
 
-    auto run = [&] {
+    const std::function<void()> run = [&] {
         if (pump)
             pump();
     };
     try {
         SaveSet set(folder_, saveId_, stepHook_);
-        PictureLedger& ledger = ledger_;
-        const SoundManager& sounds = sounds_;
         const size_t frameCount = snapshot.frames.size();
         const int totalPacks = int((frameCount + kFramesPerPack - 1) / kFramesPerPack);
         const int packFiles = std::max(totalPacks, 1);
@@ -415,136 +549,34 @@ bool SaveWriter::write(const SaveSnapshot& snapshot, const std::function<void()>
         // Lets a damaged saves index be rebuilt with the animations' names.
         if (!snapshot.name.isEmpty())
             meta.insert(kSaveName, snapshot.name);
+        const SavedState* previous = previousSave(snapshot, saveId_, folder_, meta);
 
-        // What this folder holds of the last save, when it is of this animation and the meta
-        // (in every pack) is the same: then a pack whose frames are the same frames, unchanged,
-        // with the same picture files, is left as it is. The index is always written.
-        const SavedState* previous = snapshot.previous.get();
-        if (previous &&
-            (previous->saveId != saveId_ || previous->folder != folder_ || previous->meta != meta))
-            previous = nullptr;
-        auto packUnchanged = [&](int pack) {
-            if (!previous || pack == 0 || size_t(pack) >= previous->packStamps.size())
-                return false;
-            const size_t first = size_t(pack) * kFramesPerPack;
-            const size_t end = std::min(frameCount, first + kFramesPerPack);
-            if (end != std::min(previous->frameStamps.size(), first + kFramesPerPack))
-                return false;
-            for (size_t i = first; i < end; ++i) {
-                if (snapshot.frames[i].stamp == 0 ||
-                    snapshot.frames[i].stamp != previous->frameStamps[i] ||
-                    plan.fileOfFrame[i] != previous->pictureFiles[i])
-                    return false;
-            }
-            durable::FileStamp now;
-            return durable::stampOf(set.path(packFileName(saveId_, pack)), &now) &&
-                   now == previous->packStamps[size_t(pack)];
-        };
-
-        // Pictures written by this save, to enter in the ledger once the save is in place.
-        std::vector<std::pair<QString, qint64>> newPictures;
         // Declared after the set: destroyed first, so no job outlives the set's cleanup.
         Pipeline pipeline(pump);
-
-        // Each picture file not on disk as it should be is made from a file that holds its
-        // picture already, or else encoded (once for every file that needs it).
-        QSet<QString> pictureFiles;
-        std::vector<PictureWrite> encodes;
-        std::vector<std::pair<QString, QString>> links; // from, to
-        for (const PictureTarget& t : plan.targets) {
-            pictureFiles.insert(t.file);
-            const qint64 key = t.image.cacheKey();
-            if (ledger.holds(set.path(t.file), key))
-                continue;
-            const QString suffix = QFileInfo(t.file).suffix();
-            const QString source = fileHolding(ledger, folder_, key, suffix);
-            const QString temp = set.reserve(t.file);
-            newPictures.emplace_back(t.file, key);
-            if (!source.isEmpty()) {
-                links.emplace_back(source, temp);
-                continue;
-            }
-            auto same = std::find_if(encodes.begin(), encodes.end(), [&](const PictureWrite& p) {
-                return p.image.cacheKey() == key && p.format == t.format;
-            });
-            if (same != encodes.end())
-                same->paths.append(temp);
-            else
-                encodes.push_back({t.image, t.format, t.quality, {temp}});
-        }
-        if (!links.empty())
-            pipeline.submit([links = std::move(links)](const QVariantMap&) {
-                QString why;
-                for (const auto& [from, to] : links)
-                    if (!durable::linkNewFile(from, to, &why))
-                        return why.isEmpty() ? QStringLiteral("A picture could not be copied")
-                                             : why;
-                return QString();
-            });
-        for (PictureWrite& p : encodes)
-            pipeline.submit([pictures = std::vector<PictureWrite>{std::move(p)}](
-                                const QVariantMap&) { return writePictures(pictures); });
-
+        const auto newPictures = submitPictures(plan, set, pipeline, ledger_, folder_);
         for (int pack = 0; pack < packFiles; ++pack) {
             run();
-            if (packUnchanged(pack))
+            const QString name = packFileName(saveId_, pack);
+            if (packUnchanged(snapshot, previous, plan, set.path(name), pack))
                 continue;
-            QVariantList frames;
-            QVariantList backgrounds;
-            const size_t first = size_t(pack) * kFramesPerPack;
-            const size_t end = std::min(frameCount, first + kFramesPerPack);
-            for (size_t i = first; i < end; ++i) {
-                run();
-                const SaveSnapshot::FrameEntry& frame = snapshot.frames[i];
-                frames.append(QVariant(frameRecord(frame, sounds))); // one element, not its items
-                if (frame.background != kCustomBackground)
-                    backgrounds.append(QVariantMap{{kBackground, frame.background}});
-                else
-                    // Named even when empty, so that a frame without a picture does not pick
-                    // up the older shared file of its position.
-                    backgrounds.append(QVariantMap{{kBackground, frame.background},
-                                                   {kBackgroundImageFile, plan.fileOfFrame[i]}});
-            }
-            const QString packPath = set.reserve(packFileName(saveId_, pack));
+            QVariantMap contents = packContents(snapshot, plan, sounds_, meta, pack, run);
+            const QString packPath = set.reserve(name);
             pipeline.submit(
                 [packPath](const QVariantMap& contents) { return writePack(contents, packPath); },
-                QVariantMap{{kFrames, frames}, {kFramesBackground, backgrounds}, {kMeta, meta}});
+                std::move(contents));
         }
         pipeline.finish();
-
-        // What the new save does not name goes in the same commit: packs past its last one,
-        // pictures no frame shows.
-        for (const QString& name : QDir(folder_).entryList(QDir::Files | QDir::System)) {
-            const bool stalePack = packNumber(saveId_, name) >= packFiles;
-            const bool stalePicture =
-                (isFramePictureName(saveId_, name) || name == animationPictureFileName(saveId_)) &&
-                !pictureFiles.contains(name);
-            if (stalePack || stalePicture)
-                set.remove(name);
-        }
+        removeStaleFiles(set, folder_, saveId_, packFiles, plan);
 
         run();
         // Until every file is in place the ledger has nothing true to say about them.
         const bool inPlace = set.commit(pump);
         for (const QString& name : set.removals())
-            ledger.forget(set.path(name));
+            ledger_.forget(set.path(name));
         if (inPlace) {
             for (const auto& [name, key] : newPictures)
-                ledger.record(key, set.path(name));
-            auto state = std::make_shared<SavedState>();
-            state->saveId = saveId_;
-            state->folder = folder_;
-            state->meta = meta;
-            state->frameStamps.reserve(frameCount);
-            for (const auto& f : snapshot.frames)
-                state->frameStamps.push_back(f.stamp);
-            state->pictureFiles = plan.fileOfFrame;
-            state->packStamps.resize(size_t(packFiles));
-            for (int pack = 0; pack < packFiles && state; ++pack)
-                if (!durable::stampOf(set.path(packFileName(saveId_, pack)),
-                                      &state->packStamps[size_t(pack)]))
-                    state.reset();
-            savedState_ = std::move(state);
+                ledger_.record(key, set.path(name));
+            savedState_ = savedStateOf(snapshot, plan, set, saveId_, folder_, meta, packFiles);
         }
         written_ = set.finalNames();
         removed_ = set.removals();
