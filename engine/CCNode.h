@@ -123,6 +123,8 @@ protected:
     void detachChild(CCNode* child, bool cleanup);
     void markTransformDirty() { transformDirty_ = true; }
 
+    // Ordered so that the flags and the four-byte fields share words: a long animation holds
+    // a hundred thousand nodes.
     Point position_;
     float rotation_ = 0;
     float scaleX_ = 1, scaleY_ = 1;
@@ -131,20 +133,24 @@ protected:
     Point anchorInPoints_;
     bool isRelativeAnchorPoint_ = true;
     bool visible_ = true;
+    bool isRunning_ = false;
+
+private:
+    mutable bool transformDirty_ = true;
+
+protected:
     int tag_ = -1;
     int zOrder_ = 0;
     float vertexZ_ = 0;
     void* userData_ = nullptr;
-    bool isRunning_ = false;
 
-    // Made on first use: most nodes (limbs, joints, props) never have children.
+    // Made on first use: most nodes (limbs, props) never have children.
     std::unique_ptr<std::vector<CCNodePtr>> children_;
     CCNode* parent_ = nullptr;
     std::unique_ptr<CCCamera> camera_;
 
 private:
     mutable AffineTransform transform_;
-    mutable bool transformDirty_ = true;
 };
 
 // Creates a node of type T and runs an initializer on it; gives none when it fails.

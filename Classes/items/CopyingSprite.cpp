@@ -1,6 +1,5 @@
 #include "items/CopyingSprite.h"
 
-#include "items/Joint.h"
 #include "items/JointedSprite.h"
 #include "items/LockingSprite.h"
 #include "items/TapingSprite.h"
@@ -26,8 +25,6 @@ std::shared_ptr<CCSprite> copySprite(const CCSprite& source) {
     if (const auto* item = dynamic_cast<const LockingSprite*>(&source))
         return item->copy();
     // Most derived first, so the copy is of the source's own kind.
-    if (dynamic_cast<const Joint*>(&source))
-        return genericCopy<Joint>(source);
     if (dynamic_cast<const JointedSprite*>(&source))
         return genericCopy<JointedSprite>(source);
     if (dynamic_cast<const TapingSprite*>(&source))

@@ -1,7 +1,8 @@
 #include "items/Joint.h"
 
 #include "engine/CCDirector.h"
-#include "engine/CCLayer.h"
+#include "engine/CCTextureCache.h"
+#include "engine/Renderer.h"
 #include "items/JointedSprite.h"
 
 #include <algorithm>
@@ -12,33 +13,82 @@ Joint::~Joint() {
     breakConnections();
 }
 
-std::shared_ptr<Joint> Joint::joint() {
-    return ccCreate<Joint>([](Joint& j) { return j.initJoint(); });
+std::unique_ptr<Joint> Joint::joint() {
+    auto j = std::make_unique<Joint>();
+    if (!j->initJoint())
+        return nullptr;
+    return j;
 }
 
 bool Joint::initJoint() {
-    if (!initWithFile(QStringLiteral("joint.png")))
+    picture_ = CCTextureCache::sharedTextureCache().addImage(QStringLiteral("joint.png"));
+    if (!picture_)
         return false;
     connectedJoints_.clear();
     return true;
 }
 
+Size Joint::contentSize() const {
+    return picture_ ? picture_->contentSize() : Size();
+}
+
+void Joint::draw(Renderer& r) const {
+    if (!picture_)
+        return;
+    // What an engine sprite anchored at its centre would concatenate, so joints look as before.
+    const Size size = picture_->contentSize();
+    AffineTransform t;
+    if (!(position_.x == 0 && position_.y == 0))
+        t = t.translated(position_.x, position_.y);
+    t = t.scaled(kScale, kScale);
+    t = t.translated(-size.width * 0.5f, -size.height * 0.5f);
+    r.pushMatrix();
+    r.concat(t);
+    // Every joint is drawn at the same scale, so one resampled picture serves them all (per
+    // thread: export renders off the main thread).
+    thread_local std::unique_ptr<TransformedPictureCache> resampled;
+    r.drawTexture(*picture_, size, ccWHITE, 255, false, false, &resampled);
+    r.popMatrix();
+}
+
 void JointList::push_back(Joint* j) {
-    if (!more_ && size_ == inline_.size())
-        more_ = std::make_unique<std::vector<Joint*>>(inline_.begin(), inline_.end());
-    if (more_)
+    if (size_ == kInline) {
+        auto* more = new std::vector<Joint*>(inline_.begin(), inline_.end());
+        more->push_back(j);
+        more_ = more;
+    } else if (onHeap()) {
         more_->push_back(j);
-    else
+    } else {
         inline_[size_] = j;
+    }
     ++size_;
 }
 
 void JointList::remove(const Joint* j) {
     Joint** d = data();
-    Joint** last = std::remove(d, d + size_, j);
-    size_ = uint32_t(last - d);
-    if (more_)
-        more_->resize(size_);
+    const auto left = uint32_t(std::remove(d, d + size_, j) - d);
+    if (!onHeap()) {
+        size_ = left;
+        return;
+    }
+    std::vector<Joint*>* more = more_;
+    more->resize(left);
+    if (left > kInline) {
+        size_ = left;
+        return;
+    }
+    // Back into the list itself.
+    inline_ = {};
+    std::copy(more->begin(), more->end(), inline_.begin());
+    delete more;
+    size_ = left;
+}
+
+void JointList::clear() {
+    if (onHeap())
+        delete more_;
+    inline_ = {};
+    size_ = 0;
 }
 
 void Joint::connectTo(Joint* other) {
@@ -62,13 +112,8 @@ bool Joint::containsPoint(Point p) const {
     const Size size = contentSize();
     const float w = size.width * s * 1.2f;
     const float h = size.height * s * 1.2f;
-    const Point c = position();
-    Rect r(c.x - w / 2, c.y - h / 2, w, h);
-    if (parent_ && dynamic_cast<const CCLayer*>(parent_)) {
-        r.origin.x += parent_->position().x;
-        r.origin.y += parent_->position().y;
-    }
-    return r.containsPoint(p);
+    const Point c = position_;
+    return Rect(c.x - w / 2, c.y - h / 2, w, h).containsPoint(p);
 }
 
 void Joint::moveTo(Point p, bool byTouch) {

@@ -13,35 +13,27 @@ std::shared_ptr<JointedSprite> JointedSprite::spriteWithFile(const QString& file
 bool JointedSprite::initWithFile(const QString& fileName) {
     if (!Sprite::initWithFile(fileName))
         return false;
-    auto head = Joint::joint();
-    auto tail = Joint::joint();
-    if (!head || !tail)
+    if (!headJoint_.initJoint() || !tailJoint_.initJoint())
         return false;
-    head->setPairJoint(tail.get());
-    tail->setPairJoint(head.get());
-    head->setOwner(this);
-    tail->setOwner(this);
-    head->setScale(0.6f);
-    tail->setScale(0.6f);
-    headJoint_ = std::move(head);
-    tailJoint_ = std::move(tail);
+    headJoint_.setPairJoint(&tailJoint_);
+    tailJoint_.setPairJoint(&headJoint_);
+    headJoint_.setOwner(this);
+    tailJoint_.setOwner(this);
     placeJoints();
     return true;
 }
 
 void JointedSprite::placeJoints() {
-    if (!headJoint_ || !tailJoint_)
-        return;
     const double half = double(contentSize().height) * double(scaleX()) * 0.5;
-    headJoint_->setPosition(Point(position_.x, float(double(position_.y) + half)));
-    tailJoint_->setPosition(Point(position_.x, float(double(position_.y) - half)));
+    headJoint_.setPosition(Point(position_.x, float(double(position_.y) + half)));
+    tailJoint_.setPosition(Point(position_.x, float(double(position_.y) - half)));
 }
 
 void JointedSprite::setPosition(Point p, bool updateJoints) {
-    if (updateJoints && headJoint_ && tailJoint_) {
+    if (updateJoints) {
         const Point offset = p - position_;
-        headJoint_->setPosition(headJoint_->position() + offset);
-        tailJoint_->setPosition(tailJoint_->position() + offset);
+        headJoint_.setPosition(headJoint_.position() + offset);
+        tailJoint_.setPosition(tailJoint_.position() + offset);
     }
     if (delegate_)
         delegate_->positionChanged(p);
@@ -54,14 +46,10 @@ void JointedSprite::setScale(float s) {
 }
 
 void JointedSprite::breakConnections() {
-    if (headJoint_)
-        headJoint_->setOwner(nullptr);
-    if (tailJoint_)
-        tailJoint_->setOwner(nullptr);
-    if (tailJoint_)
-        tailJoint_->breakConnections();
-    if (headJoint_)
-        headJoint_->breakConnections();
+    headJoint_.setOwner(nullptr);
+    tailJoint_.setOwner(nullptr);
+    tailJoint_.breakConnections();
+    headJoint_.breakConnections();
 }
 
 void JointedSprite::visit(Renderer& r) {
@@ -70,8 +58,6 @@ void JointedSprite::visit(Renderer& r) {
     // matrix, which the limb's own visit has restored.
     if (!showJoints_ || !visible())
         return;
-    if (headJoint_)
-        headJoint_->visit(r);
-    if (tailJoint_)
-        tailJoint_->visit(r);
+    headJoint_.draw(r);
+    tailJoint_.draw(r);
 }

@@ -7,7 +7,7 @@
 #include <memory>
 
 // One limb of a stick figure: an upright picture with a joint at each end, `headJoint` at the
-// top and `tailJoint` at the bottom. The limb owns its joints and draws them on top of itself.
+// top and `tailJoint` at the bottom. The limb holds its joints and draws them on top of itself.
 class JointedSprite : public Sprite {
 public:
     ~JointedSprite() override;
@@ -28,8 +28,10 @@ public:
 
     void visit(Renderer& r) override;
 
-    Joint* headJoint() const { return headJoint_.get(); }
-    Joint* tailJoint() const { return tailJoint_.get(); }
+    Joint* headJoint() { return &headJoint_; }
+    Joint* tailJoint() { return &tailJoint_; }
+    const Joint* headJoint() const { return &headJoint_; }
+    const Joint* tailJoint() const { return &tailJoint_; }
     bool showJoints() const { return showJoints_; }
     void setShowJoints(bool show) { showJoints_ = show; }
     SpritePositionDelegate* delegate() const { return delegate_; }
@@ -38,8 +40,8 @@ public:
 private:
     void placeJoints();
 
-    std::shared_ptr<Joint> headJoint_;
-    std::shared_ptr<Joint> tailJoint_;
+    Joint headJoint_;
+    Joint tailJoint_;
     bool showJoints_ = false;
     SpritePositionDelegate* delegate_ = nullptr;
 };

@@ -1,7 +1,6 @@
 #include "items/SerializableSprite.h"
 
 #include "items/Car.h"
-#include "items/Joint.h"
 #include "items/JointedSprite.h"
 #include "items/LockingSprite.h"
 #include "items/TapingSprite.h"
@@ -24,8 +23,6 @@ QVariantMap genericSerialize(const CCSprite& sprite, const QString& className) {
 QString spriteClassName(const CCSprite& sprite) {
     if (const auto* item = dynamic_cast<const LockingSprite*>(&sprite))
         return item->className();
-    if (dynamic_cast<const Joint*>(&sprite))
-        return QStringLiteral("Joint");
     if (dynamic_cast<const JointedSprite*>(&sprite))
         return QStringLiteral("JointedSprite");
     if (dynamic_cast<const TapingSprite*>(&sprite))

@@ -114,17 +114,36 @@ void FrameLayer::hideHandle() {
 void FrameLayer::select(const std::shared_ptr<CCSprite>& item, Point p, const TouchPtr& touch) {
     movingOffset_ = p - item->position();
     movingSprite_ = item;
-    movingKind_ = dynamic_cast<Hmn*>(item.get())     ? Kind::Figure
-                  : dynamic_cast<Joint*>(item.get()) ? Kind::Joint
-                                                     : Kind::Item;
+    movingKind_ = dynamic_cast<Hmn*>(item.get()) ? Kind::Figure : Kind::Item;
+    movingJoint_ = nullptr;
     movingTouch_ = touch;
     if (movingKind_ != Kind::Figure)
         showHandle(item->position());
     isPanning_ = false;
 }
 
+void FrameLayer::selectJoint(Joint* joint, Point p, const TouchPtr& touch) {
+    const JointedSprite* limb = joint->owner();
+    auto* figure = limb ? dynamic_cast<Hmn*>(limb->parent()) : nullptr;
+    if (!figure)
+        return;
+    movingOffset_ = p - joint->position();
+    movingSprite_ = std::static_pointer_cast<CCSprite>(figure->shared_from_this());
+    movingKind_ = Kind::Joint;
+    movingJoint_ = joint;
+    movingTouch_ = touch;
+    isPanning_ = false;
+}
+
+Point FrameLayer::heldPosition() const {
+    if (movingKind_ == Kind::Joint && movingJoint_)
+        return movingJoint_->position();
+    return movingSprite_ ? movingSprite_->position() : Point();
+}
+
 void FrameLayer::forgetSelection() {
     movingSprite_.reset();
+    movingJoint_ = nullptr;
     movingTouch_.reset();
     rotatingTouch_.reset();
     hideHandle();
@@ -285,8 +304,8 @@ void FrameLayer::ccTouchesBegan(const TouchSet& all, TouchEvent*) {
         touches[0]->tapCount() == 1) {
         const Point p = stagePointOfTouch(*touches[0]);
         if (rotatingControl_->containsPoint(p)) {
-            if (distance(movingSprite_->position(), p) <= kHandleDragRadius / stageScale()) {
-                movingOffset_ = p - movingSprite_->position();
+            if (distance(heldPosition(), p) <= kHandleDragRadius / stageScale()) {
+                movingOffset_ = p - heldPosition();
                 movingTouch_ = touches[0];
             } else {
                 rotatingTouch_ = touches[0];
@@ -299,6 +318,7 @@ void FrameLayer::ccTouchesBegan(const TouchSet& all, TouchEvent*) {
     // Two new fingers while posing with nothing but a joint in hand pan the camera.
     if (touches.count() == 2 && inZoom_ && (!movingSprite_ || movingKind_ == Kind::Joint)) {
         movingSprite_.reset();
+        movingJoint_ = nullptr;
         isPanning_ = true;
         movingTouch_ = touches[0];
         return;
@@ -396,8 +416,8 @@ void FrameLayer::ccTouchesMoved(const TouchSet& all, TouchEvent*) {
             if (movingKind_ == Kind::Joint) {
                 // Marked unsaved at once: an automatic save during the drag must not take
                 // the animation for saved (the pose command comes when the finger lifts).
-                if (!playing()) {
-                    static_cast<Joint&>(item).moveTo(p, true);
+                if (!playing() && movingJoint_) {
+                    movingJoint_->moveTo(p, true);
                     if (gameController_)
                         gameController_->setDirty(true);
                 }
@@ -405,7 +425,7 @@ void FrameLayer::ccTouchesMoved(const TouchSet& all, TouchEvent*) {
                 item.setPosition(p - movingOffset_);
             }
         }
-        rotatingControl_->setPosition(item.position());
+        rotatingControl_->setPosition(heldPosition());
     }
 
     if (shootingMode_ && shootingWeapon_)
@@ -544,7 +564,7 @@ Joint* FrameLayer::jointAt(Point p) const {
         Joint* nearest = nullptr;
         float best = 0;
         for (int l = 0; l < Hmn::LimbCount; ++l) {
-            const JointedSprite* limb = figure->limb(Hmn::Limb(l));
+            JointedSprite* limb = figure->limb(Hmn::Limb(l));
             if (!limb)
                 continue;
             for (Joint* j : {limb->headJoint(), limb->tailJoint()}) {
@@ -571,9 +591,10 @@ bool FrameLayer::poseTouchBegan(const TouchPtr& touch, Point p, const TouchSet&)
     if (Joint* joint = jointAt(p)) {
         // Before selecting: a colour command re-populates the stage, which drops a held joint.
         applyPendingColor(editingHuman_.get());
-        select(std::static_pointer_cast<CCSprite>(joint->shared_from_this()), p, touch);
+        selectJoint(joint, p, touch);
         // The handle stays hidden but follows the joint: lifting the finger on it keeps the
         // joint and re-centres the camera.
+        showHandle(joint->position());
         hideHandle();
         return true;
     }
@@ -647,18 +668,14 @@ void FrameLayer::applyPendingColor(Hmn* figure) {
 
 void FrameLayer::poseTouchEnded() {
     Point at = movingSprite_->position();
-    if (Hmn* figure = movingKind_ == Kind::Joint ? figureOf(*movingSprite_) : nullptr)
+    if (auto* figure = movingKind_ == Kind::Joint ? dynamic_cast<Hmn*>(movingSprite_.get())
+                                                  : nullptr)
         at = figure->body()->position();
     moveCameraTo(poseCameraTarget(at), true);
 }
 
-Hmn* FrameLayer::figureOf(const CCSprite& joint) {
-    const JointedSprite* limb = static_cast<const Joint&>(joint).owner();
-    return limb ? dynamic_cast<Hmn*>(limb->parent()) : nullptr;
-}
-
 void FrameLayer::openPoseGesture() {
-    Hmn* figure = figureOf(*movingSprite_);
+    auto* figure = dynamic_cast<Hmn*>(movingSprite_.get());
     if (!figure || !gameController_ || poseFigure_.get() == figure)
         return;
     commitPoseGesture();

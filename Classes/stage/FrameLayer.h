@@ -61,8 +61,15 @@ public:
     void reset();
 
     // ---- selection ----
-    // The selected item, the figure being moved or, while posing, the grabbed joint.
-    CCSprite* movingSprite() const { return movingSprite_.get(); }
+    // The selected item or the figure being moved; none while a joint is held.
+    CCSprite* movingSprite() const {
+        return movingKind_ == Kind::Joint ? nullptr : movingSprite_.get();
+    }
+    // While posing, the grabbed joint, or none.
+    Joint* movingJoint() const { return movingKind_ == Kind::Joint ? movingJoint_ : nullptr; }
+    // What a finger holds on the stage: the selected item, or the figure being moved or whose
+    // joint is grabbed.
+    CCSprite* heldSprite() const { return movingSprite_.get(); }
     // The selected stage item (not a joint), or none.
     CCSprite* selectedItem() const;
     // Deletes the selected item as a drop on the basket does. False when none is selected.
@@ -256,14 +263,18 @@ protected:
     // weakly.
     std::shared_ptr<platform::Timer> stepTimer(void (FrameLayer::*step)(),
                                                double seconds = kCameraStepSeconds);
-    // The figure a joint belongs to (joint, its limb, the limb's parent).
-    static Hmn* figureOf(const CCSprite& joint);
+    // Takes a joint in hand; its figure is held with it, which keeps the joint alive.
+    void selectJoint(Joint* joint, Point p, const TouchPtr& touch);
+    // Where the held item or joint is.
+    Point heldPosition() const;
     void commitPoseGesture();
     bool playing() const;
 
     std::shared_ptr<Hmn> editingHuman_;
+    // With Kind::Joint, movingSprite_ is the grabbed joint's figure.
     std::shared_ptr<CCSprite> movingSprite_;
     Kind movingKind_ = Kind::Item;
+    Joint* movingJoint_ = nullptr;
     Point movingOffset_;
     TouchPtr movingTouch_;
     TouchPtr rotatingTouch_;

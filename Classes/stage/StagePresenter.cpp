@@ -4,7 +4,6 @@
 #include "engine/CCDirector.h"
 #include "engine/CCSprite.h"
 #include "items/Hmn.h"
-#include "items/Joint.h"
 #include "items/SpeechBubble.h"
 #include "stage/FrameLayer.h"
 
@@ -63,12 +62,10 @@ void StagePresenter::repopulateStage() {
     stage_.removeAllItems();
     if (const Frame* frame = animation_.currentFrame())
         frame->addSpritesToLayer(&stage_);
-    // The item a finger holds may have left the frame (an undo, a delete). A held joint is no
-    // child of the stage: its figure is.
-    CCNode* held = stage_.movingSprite();
-    if (auto* joint = dynamic_cast<Joint*>(held))
-        held = joint->owner() ? joint->owner()->parent() : nullptr;
-    if (stage_.movingSprite() && (!held || held->parent() != &stage_))
+    // The item a finger holds (or the figure whose joint it holds) may have left the frame (an
+    // undo, a delete).
+    const CCNode* held = stage_.heldSprite();
+    if (held && held->parent() != &stage_)
         stage_.frameSwitched();
 }
 

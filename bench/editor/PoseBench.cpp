@@ -77,7 +77,7 @@ void BM_TouchMoveDraggingAJoint(benchmark::State& state) {
         state.SkipWithError("the figure was not posed");
         return;
     }
-    if (stage.movingSprite() != hand) {
+    if (stage.movingJoint() != hand) {
         state.SkipWithError("the hand was not grabbed");
         return;
     }

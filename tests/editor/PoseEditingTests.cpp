@@ -104,7 +104,7 @@ protected:
                 distance(limb->headJoint()->position(), limb->tailJoint()->position());
             if (std::abs(actual - length) > 1e-3)
                 return std::string(Hmn::limbName(Hmn::Limb(i))) + " changed its length";
-            for (Joint* j : {limb->headJoint(), limb->tailJoint()})
+            for (const Joint* j : {limb->headJoint(), limb->tailJoint()})
                 for (Joint* k : j->connectedJoints())
                     if (distance(j->position(), k->position()) > 1e-3)
                         return std::string(Hmn::limbName(Hmn::Limb(i))) + " came apart";
@@ -180,7 +180,7 @@ TEST_F(PoseTest, ATouchGrabsTheNearestJointUnderItInTheLastFigure) {
             look(end->position());
             const Point at = screenOf(end->position());
             press({{0, at}});
-            EXPECT_EQ(stage->movingSprite(), end) << Hmn::limbName(limb);
+            EXPECT_EQ(stage->movingJoint(), end) << Hmn::limbName(limb);
             release({{0, at}});
         }
         leave();
@@ -194,7 +194,7 @@ TEST_F(PoseTest, ATouchGrabsTheNearestJointUnderItInTheLastFigure) {
     enter(*lower);
     const Point at = screenOf(extremity(*upper, Hmn::LeftArm)->position());
     press({{0, at}});
-    auto* joint = dynamic_cast<Joint*>(stage->movingSprite());
+    Joint* joint = stage->movingJoint();
     ASSERT_NE(joint, nullptr);
     EXPECT_EQ(joint->owner()->parent(), upper.get());
     release({{0, at}});
