@@ -668,8 +668,8 @@ void FrameLayer::applyPendingColor(Hmn* figure) {
 
 void FrameLayer::poseTouchEnded() {
     Point at = movingSprite_->position();
-    if (auto* figure = movingKind_ == Kind::Joint ? dynamic_cast<Hmn*>(movingSprite_.get())
-                                                  : nullptr)
+    if (auto* figure =
+            movingKind_ == Kind::Joint ? dynamic_cast<Hmn*>(movingSprite_.get()) : nullptr)
         at = figure->body()->position();
     moveCameraTo(poseCameraTarget(at), true);
 }
