@@ -174,8 +174,8 @@ TEST_F(HmnTest, AnArticulationOfManyJointsKeepsItsOrderThroughGrowingAndShrinkin
     Joint* hub = js[0].get();
     for (size_t i = 1; i < js.size(); ++i)
         hub->connectTo(js[i].get());
-    EXPECT_EQ(hub->connectedJoints(), (V{js[1].get(), js[2].get(), js[3].get(), js[4].get(),
-                                         js[5].get(), js[6].get()}));
+    EXPECT_EQ(hub->connectedJoints(),
+              (V{js[1].get(), js[2].get(), js[3].get(), js[4].get(), js[5].get(), js[6].get()}));
     js[2]->breakConnections();
     js[5]->breakConnections();
     EXPECT_EQ(hub->connectedJoints(), (V{js[1].get(), js[3].get(), js[4].get(), js[6].get()}));
