@@ -145,9 +145,18 @@ void CCLabelTTF::setString(const QString& text) {
     if (fitToText_)
         dimensions_ = ccSizeWithFont(string_, fontName_, fontSize_, Size(0, 0));
     // Many labels are never drawn (frames that are not shown): render on first use.
+    releasePicture();
+    setTextureRect(Rect(Point(0, 0), dimensions_));
+}
+
+void CCLabelTTF::releasePicture() {
     rendered_ = false;
     texture_.reset();
-    setTextureRect(Rect(Point(0, 0), dimensions_));
+}
+
+void CCLabelTTF::onExit() {
+    CCSprite::onExit();
+    releasePicture();
 }
 
 const CCTexture2DPtr& CCLabelTTF::texture() const {

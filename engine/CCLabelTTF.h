@@ -35,8 +35,14 @@ public:
     float fontSize() const { return fontSize_; }
     // The rendered text (made now if it has not been yet).
     const CCTexture2DPtr& texture() const;
+    bool hasPicture() const { return rendered_; }
+    // Lets the picture of the text go; it is made again when next drawn.
+    void releasePicture();
 
     void draw(Renderer& r) override;
+    // Off the screen the picture goes: a long animation may have a bubble in every frame, and
+    // playing it through would otherwise keep all their pictures.
+    void onExit() override;
 
 private:
     void render() const;

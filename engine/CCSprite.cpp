@@ -122,5 +122,5 @@ void CCSprite::draw(Renderer& r) {
         return;
     // The drawn colour is the set colour times opacity; the painter applies the opacity to
     // colour and alpha together, which matches source factor ONE over premultiplied pixels.
-    r.drawTexture(*texture_, contentSize_, colorUnmodified_, opacity_, flipX_, flipY_, &drawCache_);
+    r.drawTexture(*texture_, contentSize_, colorUnmodified_, opacity_, flipX_, flipY_);
 }

@@ -67,7 +67,6 @@ protected:
     bool opacityModifyRGB_ = true;
     bool flipX_ = false;
     bool flipY_ = false;
-    std::unique_ptr<TransformedPictureCache> drawCache_;
 };
 
 class Sprite : public CCSprite {

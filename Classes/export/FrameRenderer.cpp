@@ -2,6 +2,7 @@
 
 #include "base/Screen.h"
 #include "document/Frame.h"
+#include "engine/CCLabelTTF.h"
 #include "engine/CCSprite.h"
 #include "engine/Renderer.h"
 #include "items/Hmn.h"
@@ -31,6 +32,9 @@ public:
             label_ = item.children().front().get();
             labelVisible_ = label_->visible();
             label_->setVisible(true);
+            if (auto* text = dynamic_cast<CCLabelTTF*>(label_))
+                if (!text->hasPicture())
+                    madePicture_ = text;
         }
     }
     ~AsPlayed() {
@@ -40,6 +44,10 @@ public:
             limb->setShowJoints(show);
         if (label_)
             label_->setVisible(labelVisible_);
+        // A picture of the text made only for this rendering goes with it, or exporting a
+        // long animation would keep one for every bubble.
+        if (madePicture_)
+            madePicture_->releasePicture();
     }
     AsPlayed(const AsPlayed&) = delete;
     AsPlayed& operator=(const AsPlayed&) = delete;
@@ -57,6 +65,7 @@ private:
     std::vector<std::pair<JointedSprite*, bool>> joints_;
     CCNode* label_ = nullptr;
     bool labelVisible_ = true;
+    CCLabelTTF* madePicture_ = nullptr;
 };
 
 } // namespace

@@ -44,10 +44,7 @@ void Joint::draw(Renderer& r) const {
     t = t.translated(-size.width * 0.5f, -size.height * 0.5f);
     r.pushMatrix();
     r.concat(t);
-    // Every joint is drawn at the same scale, so one resampled picture serves them all (per
-    // thread: export renders off the main thread).
-    thread_local std::unique_ptr<TransformedPictureCache> resampled;
-    r.drawTexture(*picture_, size, ccWHITE, 255, false, false, &resampled);
+    r.drawTexture(*picture_, size, ccWHITE, 255, false, false);
     r.popMatrix();
 }
 

@@ -1,10 +1,13 @@
 // Exporting: the whole of an MP4 export (rendering included) against the ffmpeg program
-// encoding the same frames from PNG files with the same codec settings, a GIF export, and how
-// long the editor goes without a turn of its event loop while it exports.
+// encoding the same frames from PNG files with the same codec settings, a GIF export, how
+// long the editor goes without a turn of its event loop while it exports, and what rendering
+// a thousand frames leaves in memory.
 #include "document/Frame.h"
 #include "editor/ExportDialog.h"
 #include "editor/GameViewController.h"
+#include "engine/Renderer.h"
 #include "export/Exporter.h"
+#include "export/FrameRenderer.h"
 #include "export/Mp4Writer.h"
 #include "items/BoundingSprite.h"
 #include "items/Hmn.h"
@@ -17,6 +20,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -26,6 +30,16 @@
 #include <random>
 
 namespace {
+
+qint64 residentKb() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    return 0;
+}
 
 // Frame i: 5 figures walking, 5 weapons, 8 props, a tree and a bubble, on a built-in
 // background, everything moved a little from the frame before.
@@ -196,5 +210,20 @@ BENCHMARK(BM_EditorLongestPauseWhileExporting)
     ->UseManualTime()
     ->Iterations(1)
     ->Repetitions(5);
+
+// Rendering every frame of 1,000 once, as playback and export do: how much the process grows
+// (resident memory) and how much the renderers keep of what they resampled.
+void BM_RenderThousandFramesMemory(benchmark::State& state) {
+    const auto frames = animation(1000);
+    for (auto _ : state) {
+        const qint64 before = residentKb();
+        FrameRenderer renderer(QSize(960, 640));
+        for (const auto& frame : frames)
+            benchmark::DoNotOptimize(renderer.render(*frame));
+        state.counters["grown_MB"] = double(residentKb() - before) / 1024;
+        state.counters["kept_MB"] = double(resampledPictureStats().bytes) / (1 << 20);
+    }
+}
+BENCHMARK(BM_RenderThousandFramesMemory)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace

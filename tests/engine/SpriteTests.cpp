@@ -1,6 +1,7 @@
 #include "EngineFixtures.h"
 #include "engine/CCDirector.h"
 #include "engine/CCLabelTTF.h"
+#include "engine/CCScene.h"
 #include "engine/CCSprite.h"
 #include "engine/CCTextureCache.h"
 
@@ -120,6 +121,14 @@ TEST_F(SpriteTest, LabelRendersIntoItsDimensions) {
     EXPECT_GT(inked, 10);
     EXPECT_EQ(qAlpha(img.pixel(0, 0)), 0);
     EXPECT_EQ(qAlpha(img.pixel(img.width() - 1, img.height() - 1)), 0);
+    // Leaving the screen lets the picture go; it comes back the same.
+    const QImage before = img;
+    auto scene = Scene::node();
+    CCDirector::sharedDirector().replaceScene(scene);
+    scene->addChild(l);
+    scene->removeChild(l.get(), true);
+    EXPECT_FALSE(l->hasPicture());
+    EXPECT_EQ(l->texture()->image(), before);
     l->setString("A longer text");
     EXPECT_EQ(l->string(), "A longer text");
     EXPECT_EQ(l->contentSize(), Size(120, 40));
