@@ -117,10 +117,15 @@ bool CCSprite::containsPoint(Point p) const {
     return hitRect().containsPoint(p);
 }
 
+void CCSprite::onExit() {
+    CCNode::onExit();
+    releaseResampledPicture();
+}
+
 void CCSprite::draw(Renderer& r) {
     if (!texture_)
         return;
     // The drawn colour is the set colour times opacity; the painter applies the opacity to
     // colour and alpha together, which matches source factor ONE over premultiplied pixels.
-    r.drawTexture(*texture_, contentSize_, colorUnmodified_, opacity_, flipX_, flipY_);
+    r.drawTexture(*texture_, contentSize_, colorUnmodified_, opacity_, flipX_, flipY_, &drawCache_);
 }

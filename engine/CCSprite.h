@@ -55,6 +55,11 @@ public:
     Rect hitRect() const;
 
     void draw(Renderer& r) override;
+    // Whether the picture as last drawn under a rotation or scale is kept, and letting it go.
+    // Off the screen it goes: playing or exporting a long animation draws every sprite of it.
+    bool keepsResampledPicture() const { return drawCache_ != nullptr; }
+    void releaseResampledPicture() { drawCache_.reset(); }
+    void onExit() override;
 
 protected:
     void updateColor();
@@ -67,6 +72,7 @@ protected:
     bool opacityModifyRGB_ = true;
     bool flipX_ = false;
     bool flipY_ = false;
+    std::unique_ptr<TransformedPictureCache> drawCache_;
 };
 
 class Sprite : public CCSprite {

@@ -5,104 +5,7 @@
 #include <QPainter>
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
-#include <list>
-#include <mutex>
-#include <unordered_map>
-
-namespace {
-
-// A picture in one shape: the texture, its tint and the linear part of the matrix it is drawn
-// with (the translation only moves the copy).
-struct ShapeKey {
-    uint64_t texture = 0;
-    uint32_t tint = 0;
-    qreal m11 = 0, m12 = 0, m21 = 0, m22 = 0;
-    bool operator==(const ShapeKey&) const = default;
-};
-
-struct ShapeKeyHash {
-    size_t operator()(const ShapeKey& k) const {
-        size_t h = std::hash<uint64_t>()(k.texture) ^ (size_t(k.tint) << 1);
-        for (qreal v : {k.m11, k.m12, k.m21, k.m22})
-            h = h * 1099511628211ull ^ std::hash<uint64_t>()(std::bit_cast<uint64_t>(v));
-        return h;
-    }
-};
-
-struct Resampled {
-    QPointF origin; // where the picture's top-left sits relative to the translation
-    QImage image;
-};
-
-// Least recently drawn at the back. Renderers may run on any thread, hence the lock.
-class ResampledPictures {
-public:
-    static ResampledPictures& shared() {
-        static ResampledPictures cache;
-        return cache;
-    }
-
-    // A null image when the shape is not kept.
-    Resampled find(const ShapeKey& key) {
-        std::lock_guard lock(mutex_);
-        auto it = index_.find(key);
-        if (it == index_.end())
-            return {};
-        order_.splice(order_.begin(), order_, it->second);
-        return it->second->second;
-    }
-
-    void insert(const ShapeKey& key, const Resampled& picture) {
-        std::lock_guard lock(mutex_);
-        const qint64 size = picture.image.sizeInBytes();
-        // One picture may not push out most of the others.
-        if (size > budget_ / 4 || index_.count(key))
-            return;
-        order_.emplace_front(key, picture);
-        index_.emplace(key, order_.begin());
-        bytes_ += size;
-        trim();
-    }
-
-    ResampledPictureStats stats() {
-        std::lock_guard lock(mutex_);
-        return {index_.size(), bytes_};
-    }
-
-    void setBudget(qint64 bytes) {
-        std::lock_guard lock(mutex_);
-        budget_ = bytes;
-        trim();
-    }
-
-private:
-    void trim() {
-        while (bytes_ > budget_ && !order_.empty()) {
-            bytes_ -= order_.back().second.image.sizeInBytes();
-            index_.erase(order_.back().first);
-            order_.pop_back();
-        }
-    }
-
-    std::mutex mutex_;
-    std::list<std::pair<ShapeKey, Resampled>> order_;
-    std::unordered_map<ShapeKey, std::list<std::pair<ShapeKey, Resampled>>::iterator, ShapeKeyHash>
-        index_;
-    qint64 bytes_ = 0;
-    qint64 budget_ = kDefaultResampledPictureBudget;
-};
-
-} // namespace
-
-ResampledPictureStats resampledPictureStats() {
-    return ResampledPictures::shared().stats();
-}
-
-void setResampledPictureBudget(qint64 bytes) {
-    ResampledPictures::shared().setBudget(bytes);
-}
 
 Renderer::Renderer(QPainter& painter, Size winSize, qreal scale)
     : painter_(painter), base_(scale, 0, 0, -scale, 0, qreal(winSize.height) * scale) {
@@ -160,7 +63,8 @@ void Renderer::drawLine(Point a, Point b) {
 }
 
 void Renderer::drawTexture(const CCTexture2D& tex, Size size, ccColor3B color, uint8_t opacity,
-                           bool flipX, bool flipY) {
+                           bool flipX, bool flipY,
+                           std::unique_ptr<TransformedPictureCache>* cacheSlot) {
     if (opacity == 0 || size.width == 0 || size.height == 0)
         return;
     const QImage& picture = tex.tinted(color);
@@ -176,17 +80,19 @@ void Renderer::drawTexture(const CCTexture2D& tex, Size size, ccColor3B color, u
     constexpr qreal eps = 1e-4;
     const bool unitScale = std::abs(m.m11() - 1) < eps && std::abs(m.m22() - 1) < eps &&
                            std::abs(m.m12()) < eps && std::abs(m.m21()) < eps;
-    if (unitScale) {
+    if (unitScale || !cacheSlot) {
         // One picture pixel per device pixel needs no resampling.
-        painter_.setTransform(QTransform::fromTranslate(std::round(m.dx()), std::round(m.dy())));
+        painter_.setTransform(
+            unitScale ? QTransform::fromTranslate(std::round(m.dx()), std::round(m.dy())) : m);
         painter_.drawImage(QPointF(0, 0), picture);
         return;
     }
-    const ShapeKey key{tex.serial(), uint32_t(color.r) << 16 | uint32_t(color.g) << 8 | color.b,
-                       m.m11(),      m.m12(),
-                       m.m21(),      m.m22()};
-    Resampled shaped = ResampledPictures::shared().find(key);
-    if (shaped.image.isNull()) {
+    if (!*cacheSlot)
+        *cacheSlot = std::make_unique<TransformedPictureCache>();
+    TransformedPictureCache* cache = cacheSlot->get();
+    if (cache->texture != tex.serial() || !(cache->tint == color) || cache->m11 != m.m11() ||
+        cache->m12 != m.m12() || cache->m21 != m.m21() || cache->m22 != m.m22() ||
+        cache->image.isNull()) {
         const QTransform linear(m.m11(), m.m12(), m.m21(), m.m22(), 0, 0);
         const QRectF box = linear.mapRect(QRectF(0, 0, picture.width(), picture.height()));
         const QPointF origin(std::floor(box.left()), std::floor(box.top()));
@@ -206,12 +112,18 @@ void Renderer::drawTexture(const CCTexture2D& tex, Size size, ccColor3B color, u
         p.setTransform(linear * QTransform::fromTranslate(-origin.x(), -origin.y()));
         p.drawImage(QPointF(0, 0), picture);
         p.end();
-        shaped = Resampled{origin, std::move(img)};
-        ResampledPictures::shared().insert(key, shaped);
+        cache->texture = tex.serial();
+        cache->tint = color;
+        cache->m11 = m.m11();
+        cache->m12 = m.m12();
+        cache->m21 = m.m21();
+        cache->m22 = m.m22();
+        cache->origin = origin;
+        cache->image = std::move(img);
     }
-    painter_.setTransform(QTransform::fromTranslate(std::round(m.dx() + shaped.origin.x()),
-                                                    std::round(m.dy() + shaped.origin.y())));
-    painter_.drawImage(QPointF(0, 0), shaped.image);
+    painter_.setTransform(QTransform::fromTranslate(std::round(m.dx() + cache->origin.x()),
+                                                    std::round(m.dy() + cache->origin.y())));
+    painter_.drawImage(QPointF(0, 0), cache->image);
 }
 
 void Renderer::fillRect(const Rect& r, ccColor4B color) {

@@ -14,17 +14,15 @@ class CCTexture2D;
 
 enum class BlendFactor { One, SrcAlpha, OneMinusSrcAlpha };
 
-// The pictures the renderers keep resampled: a picture drawn under a rotation or scale is
-// resampled once and then only copied, for every sprite that shows it in the same shape (the
-// stage redraws the same frame many times a second). Past the budget the least recently drawn
-// go, so playing or exporting thousands of frames does not keep a picture for every sprite.
-struct ResampledPictureStats {
-    size_t pictures = 0;
-    qint64 bytes = 0;
+// A sprite's picture as last drawn under a rotation or scale: pictures that keep their shape from
+// one display frame to the next (most of them) are then only copied, not resampled.
+struct TransformedPictureCache {
+    uint64_t texture = 0; // serial of the texture drawn
+    ccColor3B tint;
+    qreal m11 = 0, m12 = 0, m21 = 0, m22 = 0;
+    QPointF origin; // where the cached picture's top-left sits relative to the translation
+    QImage image;
 };
-ResampledPictureStats resampledPictureStats();
-void setResampledPictureBudget(qint64 bytes);
-inline constexpr qint64 kDefaultResampledPictureBudget = 32ll << 20;
 
 // Draws the scene tree with QPainter. Keeps the matrix stack of the node transforms (in points,
 // y up) on top of a base transform to the painter's device, and the current drawing colour,
@@ -52,8 +50,10 @@ public:
 
     // A texture's whole picture over the rectangle (0, 0, size) of the current node,
     // multiplied by `color`, at `opacity`.
+    // `cache`, when given, is made the first time the picture needs resampling.
     void drawTexture(const CCTexture2D& tex, Size size, ccColor3B color, uint8_t opacity,
-                     bool flipX, bool flipY);
+                     bool flipX, bool flipY,
+                     std::unique_ptr<TransformedPictureCache>* cache = nullptr);
     // A filled rectangle in a non-premultiplied colour.
     void fillRect(const Rect& r, ccColor4B color);
 

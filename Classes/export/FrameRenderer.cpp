@@ -19,6 +19,7 @@ namespace {
 class AsPlayed {
 public:
     explicit AsPlayed(CCNode& item) {
+        noteUnresampled(item);
         hold(item);
         if (dynamic_cast<Hmn*>(&item))
             for (const auto& limb : item.children()) {
@@ -44,15 +45,24 @@ public:
             limb->setShowJoints(show);
         if (label_)
             label_->setVisible(labelVisible_);
-        // A picture of the text made only for this rendering goes with it, or exporting a
-        // long animation would keep one for every bubble.
+        // Pictures made only for this rendering go with it, or exporting a long animation
+        // would keep some for every item of it.
         if (madePicture_)
             madePicture_->releasePicture();
+        for (CCSprite* sprite : resampled_)
+            sprite->releaseResampledPicture();
     }
     AsPlayed(const AsPlayed&) = delete;
     AsPlayed& operator=(const AsPlayed&) = delete;
 
 private:
+    void noteUnresampled(CCNode& node) {
+        if (auto* sprite = dynamic_cast<CCSprite*>(&node);
+            sprite && !sprite->keepsResampledPicture())
+            resampled_.push_back(sprite);
+        for (const auto& child : node.children())
+            noteUnresampled(*child);
+    }
     void hold(CCNode& node) {
         if (auto* rgba = dynamic_cast<CCRGBAProtocol*>(&node)) {
             opacities_.push_back({rgba, rgba->opacity()});
@@ -66,6 +76,7 @@ private:
     CCNode* label_ = nullptr;
     bool labelVisible_ = true;
     CCLabelTTF* madePicture_ = nullptr;
+    std::vector<CCSprite*> resampled_;
 };
 
 } // namespace

@@ -44,7 +44,10 @@ void Joint::draw(Renderer& r) const {
     t = t.translated(-size.width * 0.5f, -size.height * 0.5f);
     r.pushMatrix();
     r.concat(t);
-    r.drawTexture(*picture_, size, ccWHITE, 255, false, false);
+    // Every joint is drawn at the same scale, so one resampled picture serves them all (per
+    // thread: export renders off the main thread).
+    thread_local std::unique_ptr<TransformedPictureCache> resampled;
+    r.drawTexture(*picture_, size, ccWHITE, 255, false, false, &resampled);
     r.popMatrix();
 }
 

@@ -105,43 +105,25 @@ TEST_F(DrawingTest, TintOpacityVisibilityAndScale) {
     EXPECT_EQ(at(out, 322, 100, 2), QColor(Qt::black));
 }
 
-// Sprites showing one picture in one shape share its resampled copy, drawn as the first draw
-// made it; sprites in a thousand shapes keep the kept copies within the budget.
-TEST_F(DrawingTest, ResampledPicturesAreSharedAndBounded) {
-    setResampledPictureBudget(kDefaultResampledPictureBudget);
+// A sprite keeps its picture as resampled for the next draw while it is on the screen, and
+// lets it go when it leaves; drawn again, it looks the same.
+TEST_F(DrawingTest, ResampledPictureIsKeptOnlyOnTheScreen) {
     QImage picture(12, 30, QImage::Format_ARGB32);
     for (int y = 0; y < 30; ++y)
         for (int x = 0; x < 12; ++x)
             picture.setPixel(x, y, qRgb(x * 20, y * 8, 90));
-    const CCTexture2DPtr texture = Sprite::spriteWithCGImage(picture)->texture();
-    auto turned = [&](float degrees, Point at) {
-        auto s = Sprite::spriteWithTexture(texture);
-        s->setRotation(degrees);
-        s->setScale(0.7f);
-        s->setPosition(at);
-        scene->addChild(s);
-        return s;
-    };
-    auto first = turned(33, Point(100, 100));
-    const QImage alone = CCDirector::sharedDirector().renderToImage(QSize(480, 320));
-    const ResampledPictureStats once = resampledPictureStats();
-    const QImage again = CCDirector::sharedDirector().renderToImage(QSize(480, 320));
-    EXPECT_EQ(again, alone);
-    turned(33, Point(300, 200));
-    const QImage twice = CCDirector::sharedDirector().renderToImage(QSize(480, 320));
-    EXPECT_EQ(resampledPictureStats().pictures, once.pictures);
-    EXPECT_EQ(twice.copy(60, 180, 80, 80), alone.copy(60, 180, 80, 80));
-    EXPECT_EQ(twice.copy(260, 80, 80, 80), alone.copy(60, 180, 80, 80));
-
-    setResampledPictureBudget(64 * 1024);
-    for (int i = 0; i < 1000; ++i) {
-        first->setRotation(float(i) * 0.36f);
-        CCDirector::sharedDirector().renderToImage(QSize(480, 320));
-    }
-    const ResampledPictureStats bounded = resampledPictureStats();
-    EXPECT_LE(bounded.bytes, 64 * 1024);
-    EXPECT_GT(bounded.pictures, 1u);
-    setResampledPictureBudget(kDefaultResampledPictureBudget);
+    auto s = Sprite::spriteWithCGImage(picture);
+    s->setRotation(33);
+    s->setScale(0.7f);
+    s->setPosition(Point(100, 100));
+    scene->addChild(s);
+    const QImage first = CCDirector::sharedDirector().renderToImage(QSize(480, 320));
+    EXPECT_TRUE(s->keepsResampledPicture());
+    EXPECT_EQ(CCDirector::sharedDirector().renderToImage(QSize(480, 320)), first);
+    scene->removeChild(s.get(), true);
+    EXPECT_FALSE(s->keepsResampledPicture());
+    scene->addChild(s);
+    EXPECT_EQ(CCDirector::sharedDirector().renderToImage(QSize(480, 320)), first);
 }
 
 TEST_F(DrawingTest, HighResolutionPictureDrawsAtFullDetail) {

@@ -116,8 +116,19 @@ TEST(Mp4ExportTest, PicturesMatchTheEnginesOwnDrawingWhateverTheEditorShows) {
         EXPECT_GE(db, 35) << "frame " << i;
         d.pictures[i].save(QDir::temp().filePath(QStringLiteral("kelvora-export-%1.png").arg(i)));
     }
-    // The items are left as the editor had them.
+    // The items are left as the editor had them, keeping no picture made for the export.
     for (auto& f : frames) {
+        for (const auto& item : f->sprites()) {
+            EXPECT_FALSE(item->keepsResampledPicture());
+            for (const auto& child : item->children()) {
+                if (auto* sprite = dynamic_cast<CCSprite*>(child.get())) {
+                    EXPECT_FALSE(sprite->keepsResampledPicture());
+                }
+            }
+            if (auto* bubble = dynamic_cast<SpeechBubble*>(item.get())) {
+                EXPECT_FALSE(bubble->label()->hasPicture());
+            }
+        }
         EXPECT_EQ(dynamic_cast<CCRGBAProtocol*>(f->sprites()[0].get())->opacity(), 50);
         EXPECT_EQ(dynamic_cast<Hmn*>(f->sprites()[0].get())->head()->opacity(), 50);
         EXPECT_TRUE(dynamic_cast<Hmn*>(f->sprites()[0].get())->head()->showJoints());
