@@ -733,8 +733,8 @@ bool SaveWriter::write(const SaveSnapshot& snapshot, const std::function<void()>
         removeStaleFiles(set, folder_, saveId_, packFiles, plan);
 
         // Flushes can each take tens of milliseconds on a busy disk: the commit runs on a worker
-        // while the event loop runs here.
-        // Until every file is in place the ledger has nothing true to say about them.
+        // while the event loop runs here. Until every file is in place the ledger has nothing
+        // true to say about them.
         const bool inPlace = pipeline.await([&set] { return set.commit(); });
         for (const QString& name : set.removals())
             ledger_.forget(set.path(name));
