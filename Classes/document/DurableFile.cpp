@@ -121,15 +121,49 @@ bool linkNewFile(const QString& from, const QString& to, QString* error) {
     return writeNewFile(to, bytes, error);
 }
 
+namespace {
+
+FileStamp stampFrom(const struct stat& st) {
+    return FileStamp{quint64(st.st_dev), quint64(st.st_ino), qint64(st.st_size),
+                     qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
+} // namespace
+
 bool stampOf(const QString& path, FileStamp* stamp) {
     struct stat st;
     if (::stat(nativePath(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
         return false;
-    stamp->device = quint64(st.st_dev);
-    stamp->inode = quint64(st.st_ino);
-    stamp->size = qint64(st.st_size);
-    stamp->modifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    *stamp = stampFrom(st);
     return true;
+}
+
+bool readUnchanged(const QString& path, const FileStamp& stamp, QByteArray* bytes, QString* error) {
+    const int fd = openRetrying(nativePath(path), O_RDONLY | O_NONBLOCK);
+    if (fd < 0)
+        return fail(error, errno);
+    struct stat st;
+    int err = 0;
+    if (::fstat(fd, &st) != 0)
+        err = errno;
+    else if (!S_ISREG(st.st_mode) || stampFrom(st) != stamp)
+        err = ESTALE;
+    if (!err) {
+        *bytes = QByteArray(qsizetype(st.st_size), Qt::Uninitialized);
+        qint64 done = 0;
+        while (done < st.st_size) {
+            const ssize_t n = ::read(fd, bytes->data() + done, size_t(st.st_size - done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                err = n < 0 ? errno : ESTALE; // shorter than it was: changed meanwhile
+                break;
+            }
+            done += n;
+        }
+    }
+    ::close(fd);
+    return !err || fail(error, err);
 }
 
 } // namespace durable

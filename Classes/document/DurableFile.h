@@ -36,5 +36,7 @@ struct FileStamp {
 };
 // False when there is no regular file at path.
 bool stampOf(const QString& path, FileStamp* stamp);
+// The whole file, read only when it is still as `stamp` says.
+bool readUnchanged(const QString& path, const FileStamp& stamp, QByteArray* bytes, QString* error);
 
 } // namespace durable

@@ -398,8 +398,34 @@ SaveReader::Result SaveReader::read(const std::function<void()>& pump, FrameSink
     if (!r.indexExists)
         return r;
 
+    // The next packs are read and parsed on two workers while this one's items are made, which
+    // only the main thread may do. Each worker frees what it parsed and reuses its file buffer.
+    // Without threads to be had, each pack is read here when its turn comes.
+    constexpr size_t kAhead = 2;
     QByteArray indexBytes;
-    std::optional<QVariantMap> index = readPack(indexPath, indexBytes);
+    std::array<QByteArray, kAhead> buffers;
+    auto parse = [this](const QString& path, QByteArray& buffer) {
+        try {
+            return readPack(path, buffer);
+        } catch (const std::exception&) {
+            return std::optional<QVariantMap>();
+        }
+    };
+    // After what their jobs use: whatever happens, they are done before it goes.
+    std::optional<std::array<Worker, kAhead>> workers;
+    try {
+        workers.emplace();
+    } catch (const std::system_error&) {
+    }
+    // The index is as large as a pack: it is parsed on a worker too, the event loop running.
+    std::optional<QVariantMap> index;
+    if (workers) {
+        auto parsed = (*workers)[0].submit([&] { return parse(indexPath, indexBytes); });
+        waitPumping(parsed, pump);
+        index = parsed.get();
+    } else {
+        index = parse(indexPath, indexBytes);
+    }
     r.indexReadable = index.has_value();
     const QVariantMap emptyIndex;
     const Meta meta = metaOf(index ? *index : emptyIndex);
@@ -431,24 +457,6 @@ SaveReader::Result SaveReader::read(const std::function<void()>& pump, FrameSink
         r.animationPicture = readPicture(animationPictureFileName(saveId_), r);
     r.unreadablePacks = int((qint64(packCount) - 1) - qint64(packs.size()));
 
-    // The next packs are read and parsed on two workers while this one's items are made, which
-    // only the main thread may do. Each worker frees what it parsed and reuses its file buffer.
-    // Without threads to be had, each pack is read here when its turn comes.
-    constexpr size_t kAhead = 2;
-    std::array<QByteArray, kAhead> buffers;
-    auto parse = [this](const QString& path, QByteArray& buffer) {
-        try {
-            return readPack(path, buffer);
-        } catch (const std::exception&) {
-            return std::optional<QVariantMap>();
-        }
-    };
-    // After what their jobs use: whatever happens, they are done before it goes.
-    std::optional<std::array<Worker, kAhead>> workers;
-    try {
-        workers.emplace();
-    } catch (const std::system_error&) {
-    }
     std::deque<std::future<std::optional<QVariantMap>>> ahead;
     size_t submitted = 0;
     auto prefetch = [&] {
@@ -490,6 +498,11 @@ SaveReader::Result SaveReader::read(const std::function<void()>& pump, FrameSink
         if (workers)
             (*workers)[i % kAhead].submit([done = std::move(contents)]() mutable { done.reset(); });
     }
+    // The workers may still be freeing the last packs they parsed; the event loop runs until
+    // they are done.
+    if (workers)
+        for (Worker& worker : *workers)
+            waitPumping(worker.submit([] {}), pump);
     pictures_.clear();
     return r;
 }

@@ -25,6 +25,14 @@ struct SavedState {
     // Per pack: the file as the save left it, so that a pack changed behind the program's back
     // is written again.
     std::vector<durable::FileStamp> packStamps;
+    // Per frame position: where the frame's XML lies in its pack file (pack -1: not known), so
+    // that a later save copies an unchanged frame from there rather than serializing it again.
+    struct FramePlace {
+        int pack = -1;
+        qint64 offset = 0;
+        qint64 size = 0;
+    };
+    std::vector<FramePlace> framePlaces;
 };
 
 // What a save writes, taken from the editor in one go before the write starts: the frame and

@@ -2,6 +2,7 @@
 
 #include "document/DurableFile.h"
 #include "document/Frame.h"
+#include "document/PackXml.h"
 #include "document/PictureLedger.h"
 #include "document/SaveFiles.h"
 #include "document/SaveFormat.h"
@@ -60,6 +61,28 @@ QString writeFile(const QString& path, const char* data, qint64 size) {
     return why;
 }
 
+// One frame of a pack to write: its record, to be formatted, or where a file of the last save
+// holds its XML already.
+struct FramePiece {
+    QVariantList record;
+    QString file;             // the earlier pack file ("" when the record is to be formatted)
+    durable::FileStamp stamp; // as that file must still be
+    qint64 offset = 0;
+    qint64 size = 0;
+};
+
+// A pack file to write: its frames, backgrounds and meta, and where its frames' XML lands.
+struct PackJob {
+    QString path;      // the temporary file
+    QString finalPath; // the pack's file: an identical one is linked, not written again
+    std::vector<FramePiece> frames;
+    QVariantList backgrounds;
+    QVariantMap meta;
+    int pack = 0;
+    bool whole = false;                       // formatted as one property list, frames not placed
+    SavedState::FramePlace* places = nullptr; // one per frame, filled in by the job
+};
+
 // Jobs on two workers, one job each at a time: converting, encoding and writing packs overlaps
 // serializing the next ones on the main thread, which keeps the event loop running whenever it
 // waits for a worker.
@@ -77,13 +100,13 @@ public:
 
     // Runs job(data) on the next worker once its previous job is done. A job returns the reason
     // it failed, or an empty string. The data was made on this thread and is released here.
-    template <class Job> void submit(Job&& job, QVariantMap data = QVariantMap()) {
+    template <class Job> void submit(Job&& job, std::unique_ptr<PackJob> data = nullptr) {
         Slot& s = slots_[next_];
         next_ = (next_ + 1) % slots_.size();
         wait(s);
         s.data = std::move(data);
         s.job = s.worker.submit(
-            [job = std::forward<Job>(job), data = &s.data]() mutable { return job(*data); });
+            [job = std::forward<Job>(job), data = s.data.get()]() mutable { return job(data); });
     }
 
     // Waits for every job; the first failure is thrown.
@@ -92,11 +115,20 @@ public:
             wait(slots_[(next_ + i) % slots_.size()]);
     }
 
+    // Once every job is done, runs this one on a worker and gives its result (or throws what it
+    // threw), the event loop running meanwhile.
+    template <class Job> auto await(Job&& job) {
+        finish();
+        auto done = slots_[0].worker.submit(std::forward<Job>(job));
+        waitPumping(done, pump_);
+        return done.get();
+    }
+
 private:
     struct Slot {
         Worker worker;
         std::future<QString> job;
-        QVariantMap data;
+        std::unique_ptr<PackJob> data;
     };
 
     void wait(Slot& s) {
@@ -104,7 +136,7 @@ private:
             return;
         waitPumping(s.job, pump_);
         const QString why = s.job.get();
-        s.data = QVariantMap();
+        s.data.reset();
         if (!why.isEmpty())
             throw WriteFailure{why};
     }
@@ -166,23 +198,16 @@ public:
     // Flushes every file, writes the commit record and makes the moves. Once the record is in
     // place the new save is the one readers see, so a move that fails after it only delays
     // the moves to the next save (or to readers, which follow the record). True when every
-    // file is in place under its own name.
-    bool commit(const std::function<void()>& pump) {
+    // file is in place under its own name. Runs on a worker: it touches nothing but the set.
+    bool commit() {
         // Pictures first, the index last: a reader that knows nothing of commit records sees
         // new packs only once their pictures are there, and the new index only at the end.
         std::stable_sort(moves_.begin(), moves_.end(),
                          [this](const Move& a, const Move& b) { return rank(a) < rank(b); });
         QString why;
         QVariantList records;
-        for (const Move& m : moves_) {
-            if (pump)
-                pump();
-            if (!durable::syncFile(path(m.tempName), &why))
-                fail(m.finalName, why);
+        for (const Move& m : moves_)
             records.append(QVariantMap{{kMoveFrom, m.tempName}, {kMoveTo, m.finalName}});
-        }
-        if (pump)
-            pump();
         const QString recordName = commitRecordFileName(saveId_);
         QString encodeError;
         QVariantMap contents{{kMoves, records}};
@@ -191,13 +216,17 @@ public:
         const QByteArray record = platform::serializePropertyList(contents, &encodeError);
         if (record.isEmpty())
             fail(recordName, encodeError);
+        // The record is written before the files are flushed, so that the first flush takes it
+        // to the disk with them and the record's own flush has little left to do: each flush
+        // that finds something new costs the file system a journal commit.
         step(QStringLiteral("write ") + recordName);
         const QString recordTemp = temporaryFileName(recordName, token_);
         if (!durable::writeNewFile(path(recordTemp), record, &why))
             fail(recordName, why);
         moves_.push_back({recordTemp, recordName}); // removed with the others on failure
-        if (!durable::syncFile(path(recordTemp), &why))
-            fail(recordName, why);
+        for (const Move& m : moves_)
+            if (!durable::syncFile(path(m.tempName), &why))
+                fail(m.finalName, why);
         step(QStringLiteral("commit"));
         if (!durable::moveInto(path(recordTemp), path(recordName), &why) ||
             !durable::syncFolder(folder_, &why))
@@ -361,25 +390,136 @@ QVariantList frameRecord(const SaveSnapshot::FrameEntry& frame, const SoundManag
     return record;
 }
 
-// What a pack job does after the pictures: the pack's property list as XML, in its file.
-QString writePack(const QVariantMap& pack, const QString& path) {
+QString itemNotStored(const QString& why) {
+    return QStringLiteral("An item could not be stored: %1").arg(why);
+}
+
+// A pack formatted as one property list, for when its frames cannot be put together.
+QString writeWholePack(const PackJob& job) {
+    QVariantList frames;
+    frames.reserve(qsizetype(job.frames.size()));
+    for (const FramePiece& f : job.frames)
+        frames.append(QVariant(f.record)); // one element, not its items
+    const QVariantMap pack{
+        {kFrames, frames}, {kFramesBackground, job.backgrounds}, {kMeta, job.meta}};
     QString why;
     const platform::PropertyListXml xml = platform::propertyListXml(pack, &why);
     if (!xml)
-        return QStringLiteral("An item could not be stored: %1").arg(why);
-    return writeFile(path, xml.data(), xml.size());
+        return itemNotStored(why);
+    return writeFile(job.path, xml.data(), xml.size());
 }
 
-// What this folder holds of the last save, when it is of this animation and the meta (in every
-// pack) is the same; else none.
-const SavedState* previousSave(const SaveSnapshot& snapshot, int saveId, const QString& folder,
-                               const QVariantMap& meta) {
+// What a pack job does after the pictures: the frames' XML, formatted or taken from the files of
+// the last save, put together into the pack's file. A pack that comes out as the file already
+// is becomes a second name of that file.
+QString writePack(PackJob* job) {
+    if (job->whole)
+        return writeWholePack(*job);
+    QString why;
+    std::vector<QByteArray> formatted(job->frames.size());
+    QHash<QString, QByteArray> earlier; // file -> its bytes
+    for (size_t i = 0; i < job->frames.size(); ++i) {
+        const FramePiece& f = job->frames[i];
+        if (f.file.isEmpty()) {
+            formatted[i] = packxml::frameXml(f.record, &why);
+            if (formatted[i].isEmpty())
+                return itemNotStored(why);
+        } else if (!earlier.contains(f.file)) {
+            QByteArray bytes;
+            if (!durable::readUnchanged(f.file, f.stamp, &bytes, &why))
+                return QStringLiteral("The last save changed while saving (%1)").arg(why);
+            earlier.insert(f.file, bytes);
+        }
+    }
+    std::vector<QByteArrayView> frames;
+    frames.reserve(job->frames.size());
+    for (size_t i = 0; i < job->frames.size(); ++i) {
+        const FramePiece& f = job->frames[i];
+        if (f.file.isEmpty()) {
+            frames.emplace_back(formatted[i]);
+            continue;
+        }
+        const QByteArray& bytes = *earlier.constFind(f.file);
+        const QByteArrayView piece =
+            f.offset >= 0 && f.size > 0 && f.offset + f.size <= bytes.size()
+                ? QByteArrayView(bytes).sliced(f.offset, f.size)
+                : QByteArrayView();
+        if (!piece.startsWith("\t\t<array"))
+            return QStringLiteral("The last save changed while saving");
+        frames.push_back(piece);
+    }
+    std::vector<qint64> offsets;
+    const QByteArray xml = packxml::packXml(frames, job->backgrounds, job->meta, &offsets, &why);
+    if (xml.isEmpty())
+        return itemNotStored(why);
+    for (size_t i = 0; i < frames.size(); ++i)
+        job->places[i] = {job->pack, offsets[i], frames[i].size()};
+    if (const auto same = earlier.constFind(job->finalPath);
+        same != earlier.constEnd() && *same == xml) {
+        if (durable::linkNewFile(job->finalPath, job->path, &why))
+            return QString();
+        return why.isEmpty() ? QStringLiteral("A pack could not be copied") : why;
+    }
+    return writeFile(job->path, xml.constData(), xml.size());
+}
+
+// What this folder holds of the last save, when it is of this animation; else none.
+const SavedState* previousSave(const SaveSnapshot& snapshot, int saveId, const QString& folder) {
     const SavedState* previous = snapshot.previous.get();
-    if (previous &&
-        (previous->saveId != saveId || previous->folder != folder || previous->meta != meta))
+    if (previous && (previous->saveId != saveId || previous->folder != folder))
         return nullptr;
     return previous;
 }
+
+// The XML of the last save's frames, by frame stamp, in the pack files that are still as that
+// save left them: an unchanged frame is copied from there, wherever it has moved since.
+class EarlierFrames {
+public:
+    EarlierFrames(const SavedState* previous, int saveId, QString folder)
+        : previous_(previous && packxml::piecesFit() ? previous : nullptr), saveId_(saveId),
+          folder_(std::move(folder)) {}
+
+    // Where the frame with this stamp is, or false.
+    bool find(quint64 stamp, FramePiece* piece) {
+        if (!previous_ || stamp == 0)
+            return false;
+        if (!indexed_) {
+            indexed_ = true;
+            const size_t n = std::min(previous_->frameStamps.size(), previous_->framePlaces.size());
+            positions_.reserve(qsizetype(n));
+            for (size_t i = 0; i < n; ++i)
+                if (previous_->frameStamps[i] != 0 && previous_->framePlaces[i].pack >= 0)
+                    positions_.insert(previous_->frameStamps[i], i);
+            intact_.assign(previous_->packStamps.size(), Unknown);
+        }
+        const auto it = positions_.constFind(stamp);
+        if (it == positions_.constEnd())
+            return false;
+        const SavedState::FramePlace& place = previous_->framePlaces[*it];
+        if (size_t(place.pack) >= intact_.size())
+            return false;
+        const QString file = folder_ + QLatin1Char('/') + packFileName(saveId_, place.pack);
+        const durable::FileStamp& stamped = previous_->packStamps[size_t(place.pack)];
+        if (intact_[size_t(place.pack)] == Unknown) {
+            durable::FileStamp now;
+            intact_[size_t(place.pack)] =
+                durable::stampOf(file, &now) && now == stamped ? Intact : Changed;
+        }
+        if (intact_[size_t(place.pack)] != Intact)
+            return false;
+        *piece = FramePiece{QVariantList(), file, stamped, place.offset, place.size};
+        return true;
+    }
+
+private:
+    enum State : char { Unknown, Intact, Changed };
+    const SavedState* previous_;
+    int saveId_;
+    QString folder_;
+    bool indexed_ = false;
+    QHash<quint64, size_t> positions_;
+    std::vector<State> intact_;
+};
 
 // A pack of the last save that holds the same frames, unchanged, with the same picture files,
 // and is on disk as that save left it, is left as it is. The first pack is always written.
@@ -431,7 +571,7 @@ std::vector<std::pair<QString, qint64>> submitPictures(const PicturePlan& plan, 
             encodes.push_back({t.image, t.format, t.quality, {temp}});
     }
     if (!links.empty())
-        pipeline.submit([links = std::move(links)](const QVariantMap&) {
+        pipeline.submit([links = std::move(links)](PackJob*) {
             QString why;
             for (const auto& [from, to] : links)
                 if (!durable::linkNewFile(from, to, &why))
@@ -439,24 +579,32 @@ std::vector<std::pair<QString, qint64>> submitPictures(const PicturePlan& plan, 
             return QString();
         });
     for (PictureWrite& p : encodes)
-        pipeline.submit([pictures = std::vector<PictureWrite>{std::move(p)}](const QVariantMap&) {
+        pipeline.submit([pictures = std::vector<PictureWrite>{std::move(p)}](PackJob*) {
             return writePictures(pictures);
         });
     return newPictures;
 }
 
-// The contents of one pack file: its frames, their backgrounds and the meta.
-QVariantMap packContents(const SaveSnapshot& snapshot, const PicturePlan& plan,
-                         const SoundManager& sounds, const QVariantMap& meta, int pack,
-                         const std::function<void()>& run) {
-    QVariantList frames;
-    QVariantList backgrounds;
+// The contents of one pack file: its frames (serialized here unless a file of the last save holds
+// them), their backgrounds and the meta.
+std::unique_ptr<PackJob> packContents(const SaveSnapshot& snapshot, const PicturePlan& plan,
+                                      const SoundManager& sounds, const QVariantMap& meta, int pack,
+                                      EarlierFrames& earlier, const std::function<void()>& run) {
+    auto job = std::make_unique<PackJob>();
+    job->pack = pack;
+    job->meta = meta;
+    QVariantList& backgrounds = job->backgrounds;
     const size_t first = size_t(pack) * kFramesPerPack;
     const size_t end = std::min(snapshot.frames.size(), first + kFramesPerPack);
+    job->whole = first == end || !packxml::piecesFit();
+    job->frames.resize(end - first);
     for (size_t i = first; i < end; ++i) {
-        run();
         const SaveSnapshot::FrameEntry& frame = snapshot.frames[i];
-        frames.append(QVariant(frameRecord(frame, sounds))); // one element, not its items
+        FramePiece& piece = job->frames[i - first];
+        if (job->whole || !earlier.find(frame.stamp, &piece)) {
+            run();
+            piece.record = frameRecord(frame, sounds);
+        }
         if (frame.background != kCustomBackground)
             backgrounds.append(QVariantMap{{kBackground, frame.background}});
         else
@@ -465,7 +613,7 @@ QVariantMap packContents(const SaveSnapshot& snapshot, const PicturePlan& plan,
             backgrounds.append(QVariantMap{{kBackground, frame.background},
                                            {kBackgroundImageFile, plan.fileOfFrame[i]}});
     }
-    return QVariantMap{{kFrames, frames}, {kFramesBackground, backgrounds}, {kMeta, meta}};
+    return job;
 }
 
 // What the new save does not name goes in the same commit: packs past its last one, pictures
@@ -489,7 +637,8 @@ void removeStaleFiles(SaveSet& set, const QString& folder, int saveId, int packF
 // cannot be read.
 std::shared_ptr<SavedState> savedStateOf(const SaveSnapshot& snapshot, const PicturePlan& plan,
                                          const SaveSet& set, int saveId, const QString& folder,
-                                         const QVariantMap& meta, int packFiles) {
+                                         const QVariantMap& meta, int packFiles,
+                                         std::vector<SavedState::FramePlace> places) {
     auto state = std::make_shared<SavedState>();
     state->saveId = saveId;
     state->folder = folder;
@@ -498,6 +647,7 @@ std::shared_ptr<SavedState> savedStateOf(const SaveSnapshot& snapshot, const Pic
     for (const auto& f : snapshot.frames)
         state->frameStamps.push_back(f.stamp);
     state->pictureFiles = plan.fileOfFrame;
+    state->framePlaces = std::move(places);
     state->packStamps.resize(size_t(packFiles));
     for (int pack = 0; pack < packFiles; ++pack)
         if (!durable::stampOf(set.path(packFileName(saveId, pack)),
@@ -549,7 +699,14 @@ bool SaveWriter::write(const SaveSnapshot& snapshot, const std::function<void()>
         // Lets a damaged saves index be rebuilt with the animations' names.
         if (!snapshot.name.isEmpty())
             meta.insert(kSaveName, snapshot.name);
-        const SavedState* previous = previousSave(snapshot, saveId_, folder_, meta);
+        // Frames are copied from any file of the last save; packs are left as they are only when
+        // the meta in them is the same too.
+        const SavedState* earlierSave = previousSave(snapshot, saveId_, folder_);
+        const SavedState* previous =
+            earlierSave && earlierSave->meta == meta ? earlierSave : nullptr;
+        EarlierFrames earlier(earlierSave, saveId_, folder_);
+        // Written by the pack jobs, read once they are done.
+        std::vector<SavedState::FramePlace> places(frameCount);
 
         // Declared after the set: destroyed first, so no job outlives the set's cleanup.
         Pipeline pipeline(pump);
@@ -557,26 +714,35 @@ bool SaveWriter::write(const SaveSnapshot& snapshot, const std::function<void()>
         for (int pack = 0; pack < packFiles; ++pack) {
             run();
             const QString name = packFileName(saveId_, pack);
-            if (packUnchanged(snapshot, previous, plan, set.path(name), pack))
+            const size_t first = size_t(pack) * kFramesPerPack;
+            const size_t end = std::min(frameCount, first + kFramesPerPack);
+            if (packUnchanged(snapshot, previous, plan, set.path(name), pack)) {
+                if (previous->framePlaces.size() >= end)
+                    std::copy(previous->framePlaces.begin() + qsizetype(first),
+                              previous->framePlaces.begin() + qsizetype(end),
+                              places.begin() + qsizetype(first));
                 continue;
-            QVariantMap contents = packContents(snapshot, plan, sounds_, meta, pack, run);
-            const QString packPath = set.reserve(name);
-            pipeline.submit(
-                [packPath](const QVariantMap& contents) { return writePack(contents, packPath); },
-                std::move(contents));
+            }
+            auto job = packContents(snapshot, plan, sounds_, meta, pack, earlier, run);
+            job->path = set.reserve(name);
+            job->finalPath = set.path(name);
+            job->places = places.data() + first;
+            pipeline.submit(writePack, std::move(job));
         }
         pipeline.finish();
         removeStaleFiles(set, folder_, saveId_, packFiles, plan);
 
-        run();
-        // Until every file is in place the ledger has nothing true to say about them.
-        const bool inPlace = set.commit(pump);
+        // Flushes can each take tens of milliseconds on a busy disk: the commit runs on a worker
+        // while the event loop runs here. Until every file is in place the ledger has nothing
+        // true to say about them.
+        const bool inPlace = pipeline.await([&set] { return set.commit(); });
         for (const QString& name : set.removals())
             ledger_.forget(set.path(name));
         if (inPlace) {
             for (const auto& [name, key] : newPictures)
                 ledger_.record(key, set.path(name));
-            savedState_ = savedStateOf(snapshot, plan, set, saveId_, folder_, meta, packFiles);
+            savedState_ = savedStateOf(snapshot, plan, set, saveId_, folder_, meta, packFiles,
+                                       std::move(places));
         }
         written_ = set.finalNames();
         removed_ = set.removals();

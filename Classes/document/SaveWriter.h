@@ -18,7 +18,9 @@
 // written, nothing of the previous save is touched and no temporary file is left behind.
 //
 // Items are serialized on the calling (main) thread, frame by frame; turning the serialized
-// packs into XML, encoding pictures and writing files happen on two worker threads meanwhile.
+// packs into XML, encoding pictures and writing files happen on two worker threads meanwhile,
+// and so does the final step of flushes and moves. A frame the last save wrote and that has
+// not changed since is not serialized again: its XML is copied from the pack file it is in.
 class SaveWriter {
 public:
     explicit SaveWriter(int saveId, QString folder = platform::documentsFolder(),
@@ -29,12 +31,12 @@ public:
     // (of this animation, to this folder and identifier) only the index, the packs whose frames
     // changed and the pictures not on disk yet are written, and what the new save no longer
     // names is removed in the same commit; the folder then holds what a save of everything
-    // would leave there. Before it, whatever an
-    // interrupted save of any animation left in the folder is finished or removed. `pump` runs
-    // before each pack and each frame, and between the flushes of the final step, so that the event
-    // loop keeps running; items are serialized when their frame is written. False with a readable
-    // reason ("Permission denied", "No space left on device") in *error when any file could not be
-    // written.
+    // would leave there. Before it, whatever an interrupted save of any animation left in the
+    // folder is finished or removed. `pump` runs before each pack and each frame, and every few
+    // milliseconds while the workers are busy, so that the event loop keeps running; items are
+    // serialized when their frame is written. False with a readable reason ("Permission
+    // denied", "No space left on device") in *error when any file could not be written. The
+    // step hook (below) may be called on a worker thread, while this one waits.
     bool write(const SaveSnapshot& snapshot, const std::function<void()>& pump, QString* error);
 
     // The final names of the files the last successful write put in place, and those it

@@ -7,8 +7,11 @@
 #include "document/Animation.h"
 #include "document/Commands.h"
 #include "document/Frame.h"
+#include "document/PackXml.h"
 #include "document/SaveFiles.h"
 #include "document/SaveInspector.h"
+#include "items/SerializableSprite.h"
+#include "items/SpeechBubble.h"
 #include "items/Tree.h"
 #include "sounds/SoundEffect.h"
 #include "sounds/SoundManager.h"
@@ -155,6 +158,80 @@ TEST_F(SaveTest, SavesWithoutPictureFileNamesLoadAsBefore) {
     everything.previous.reset();
     ASSERT_TRUE(SaveWriter(2, empty, fresh).write(everything, nullptr, nullptr));
     EXPECT_EQ(sameFolders(folder_, empty), QString());
+}
+
+// Saves put packs together from frames formatted one by one (or copied from the last save's
+// files): the bytes must be what the property-list library writes for the whole pack.
+TEST(PackXml, FramesPutTogetherAreWhatTheLibraryWritesForTheWholePack) {
+    using namespace saveformat;
+    ASSERT_TRUE(packxml::piecesFit());
+    auto bubble = SpeechBubble::spriteWithFile(QStringLiteral("speech-bubble.png"));
+    bubble->setText(QStringLiteral("two\nlines, <tags> & \"quotes\"\t\u00e9"));
+    QVariantList everything;
+    for (const auto& item : everyKind())
+        everything.append(serialize(*item));
+    const QVariantMap soundRecord{
+        {kClassName, kSoundClass}, {kSoundFileName, QStringLiteral("x.aiff")}, {kSoundIndex, 3}};
+    const std::vector<QVariantList> frames{
+        everything, {}, {serialize(*bubble), soundRecord}, {soundRecord}, everything};
+    QVariantList backgrounds;
+    QVariantList records;
+    for (size_t i = 0; i < frames.size(); ++i) {
+        records.append(QVariant(frames[i]));
+        backgrounds.append(
+            QVariantMap{{kBackground, kCustomBackground},
+                        {kBackgroundImageFile, QStringLiteral("bg-1-%1.png").arg(i)}});
+    }
+    const QVariantMap meta{{kTotalPacks, 7}, {kAnimationSpeed, 0.1f}, {kSaveName, "<a & b>"}};
+
+    std::vector<QByteArray> pieces;
+    for (const QVariantList& frame : frames)
+        pieces.push_back(packxml::frameXml(frame, nullptr));
+    std::vector<qint64> offsets;
+    const QByteArray assembled =
+        packxml::packXml({pieces.begin(), pieces.end()}, backgrounds, meta, &offsets, nullptr);
+    EXPECT_EQ(assembled,
+              platform::serializePropertyList(
+                  {{kFrames, records}, {kFramesBackground, backgrounds}, {kMeta, meta}}));
+    ASSERT_EQ(offsets.size(), pieces.size());
+    for (size_t i = 0; i < pieces.size(); ++i)
+        EXPECT_EQ(assembled.mid(offsets[i], pieces[i].size()), pieces[i]) << i;
+}
+
+// An incremental save copies unchanged frames from the last save's pack files, but only from
+// files still as that save left them.
+TEST_F(SaveTest, FramesAreCopiedOnlyFromPackFilesTheLastSaveLeftAsTheyWere) {
+    SaveSnapshot first = animation(45);
+    for (size_t i = 0; i < first.frames.size(); ++i)
+        first.frames[i].stamp = 1000 + i;
+    SaveWriter writer(12, folder_);
+    ASSERT_TRUE(writer.write(first, nullptr, nullptr));
+
+    // A frame inserted at the front moves every other frame into another pack; pack 1 is
+    // replaced behind the program's back by a file of the same shape.
+    SaveSnapshot second = first;
+    SaveSnapshot::FrameEntry inserted = second.frames[3];
+    inserted.stamp = 5000;
+    second.frames.insert(second.frames.begin(), inserted);
+    second.previous = writer.savedState();
+    ASSERT_TRUE(second.previous);
+    const QString pack1 = QDir(folder_).filePath("save-12-pack-1.plist");
+    const QByteArray pack2 = fileBytes(QDir(folder_).filePath("save-12-pack-2.plist"));
+    ASSERT_TRUE(QFile::remove(pack1));
+    QFile replaced(pack1);
+    ASSERT_TRUE(replaced.open(QIODevice::WriteOnly));
+    replaced.write(pack2);
+    replaced.close();
+    SaveWriter next(12, folder_);
+    ASSERT_TRUE(next.write(second, nullptr, nullptr));
+    EXPECT_EQ(next.writtenFiles().filter(".plist").size(), 3);
+
+    const QString full = testsupport::makeTempDir();
+    SaveSnapshot everything = second;
+    everything.previous.reset();
+    PictureLedger fresh;
+    ASSERT_TRUE(SaveWriter(12, full, fresh).write(everything, nullptr, nullptr));
+    EXPECT_EQ(sameFolders(folder_, full), QString());
 }
 
 TEST(SaveFileNames, FollowTheFormats) {
