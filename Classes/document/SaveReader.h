@@ -117,14 +117,14 @@ public:
     static constexpr qint64 kMaxPictureBytesPerLoad = 512ll << 20; // decoded, all pictures
 
     // What building an item takes in memory. Measured (bench/document, BM_ItemMemory) on the
-    // heap: a figure (ten limbs, eleven joints and their links) 10.2 KB, a weapon 0.6 KB, a prop
-    // 0.3 KB, a speech bubble 0.8 KB and 2 bytes a character of its text; the figures here
+    // heap: a figure (ten limbs with their twenty joints and links) 4.7 KB, a weapon 0.5 KB, a
+    // prop 0.3 KB, a speech bubble 0.8 KB and 2 bytes a character of its text; the figures here
     // double that for what the allocator and the pages around it add (a whole process loading
-    // bare figures grows by 21 KB a figure).
-    static constexpr qint64 kFigureBytes = 20 * 1024;
+    // 1,000 frames of ten figures and ten props grows by under 7 KB an item).
+    static constexpr qint64 kFigureBytes = 10 * 1024;
     static constexpr qint64 kItemBytes = 1024;
     static constexpr qint64 kBubbleTextBytesPerChar = 4;
-    // The memory the items of one load may take: over 50,000 figures, five times what an
+    // The memory the items of one load may take: over 100,000 figures, nine times what an
     // animation of 1,000 frames of ten figures and ten props needs.
     static constexpr qint64 kDefaultMemoryBudget = 1ll << 30;
     void setMemoryBudget(qint64 bytes) { memoryBudget_ = bytes; }
