@@ -385,6 +385,25 @@ qint64 SaveReader::estimateMemory(const QVariantMap& index, const QByteArray& in
     return exact;
 }
 
+namespace {
+
+// The index's meta, also given in the result.
+Meta readMeta(const QVariantMap& index, SaveReader::Result& r) {
+    const Meta meta = metaOf(index);
+    r.versionFormat = meta.version;
+    r.background = meta.background;
+    r.totalPacks = meta.totalPacks;
+    if (const QVariantMap* m = asMap(at(index, kMeta))) {
+        double speed = 0;
+        r.hasAnimationSpeed = numberValue(m->value(kAnimationSpeed), &speed);
+        r.animationSpeed = r.hasAnimationSpeed ? speed : 0;
+        r.saveName = dictString(*m, kSaveName);
+    }
+    return meta;
+}
+
+} // namespace
+
 SaveReader::Result SaveReader::read(const std::function<void()>& pump, FrameSink sink) {
     frameSink_ = std::move(sink);
     Result r;
@@ -428,18 +447,7 @@ SaveReader::Result SaveReader::read(const std::function<void()>& pump, FrameSink
     }
     r.indexReadable = index.has_value();
     const QVariantMap emptyIndex;
-    const Meta meta = metaOf(index ? *index : emptyIndex);
-    r.versionFormat = meta.version;
-    r.background = meta.background;
-    r.totalPacks = meta.totalPacks;
-    if (index) {
-        if (const QVariantMap* m = asMap(at(*index, kMeta))) {
-            double speed = 0;
-            r.hasAnimationSpeed = numberValue(m->value(kAnimationSpeed), &speed);
-            r.animationSpeed = r.hasAnimationSpeed ? speed : 0;
-            r.saveName = dictString(*m, kSaveName);
-        }
-    }
+    const Meta meta = readMeta(index ? *index : emptyIndex, r);
 
     const int packCount = std::max(meta.totalPacks, 1);
     const std::vector<Pack> packs = existingPacks(packCount);
